@@ -1,0 +1,70 @@
+#include "platform/clock.h"
+
+#include <atomic>
+#include <thread>
+
+namespace meridox::platform {
+
+LocalTime Clock::LocalNow() const {
+  return ToLocalTime(Now());
+}
+
+namespace {
+
+class RealClock final : public Clock {
+ public:
+  std::chrono::system_clock::time_point Now() const override {
+    return std::chrono::system_clock::now();
+  }
+  std::chrono::steady_clock::time_point Monotonic() const override {
+    return std::chrono::steady_clock::now();
+  }
+  void SleepFor(std::chrono::milliseconds duration) override {
+    std::this_thread::sleep_for(duration);
+  }
+};
+
+}  // namespace
+
+Clock& SystemClock() {
+  static RealClock clock;
+  return clock;
+}
+
+// Offsets in nanoseconds from the start points; atomics because a worker thread reads
+// the fake clock while the test thread moves it.
+struct FakeClock::State {
+  std::chrono::system_clock::time_point wall_start;
+  std::atomic<long long> offset_ns{0};
+};
+
+FakeClock::FakeClock(std::chrono::system_clock::time_point start)
+    : state_(std::make_shared<State>()) {
+  state_->wall_start = start;
+}
+
+std::chrono::system_clock::time_point FakeClock::Now() const {
+  return state_->wall_start + std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                  std::chrono::nanoseconds(state_->offset_ns.load()));
+}
+
+std::chrono::steady_clock::time_point FakeClock::Monotonic() const {
+  return std::chrono::steady_clock::time_point(
+      std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+          std::chrono::nanoseconds(state_->offset_ns.load())));
+}
+
+void FakeClock::SleepFor(std::chrono::milliseconds duration) {
+  Advance(duration);
+}
+
+void FakeClock::Advance(std::chrono::milliseconds duration) {
+  state_->offset_ns += std::chrono::duration_cast<std::chrono::nanoseconds>(duration).count();
+}
+
+void FakeClock::Set(std::chrono::system_clock::time_point moment) {
+  state_->offset_ns =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(moment - state_->wall_start).count();
+}
+
+}  // namespace meridox::platform
