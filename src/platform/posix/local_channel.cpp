@@ -1,0 +1,149 @@
+#include "platform/local_channel.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace meridox::platform {
+namespace {
+
+constexpr const char* kSocketName = "meridox.sock";
+
+bool MakeAddress(const std::filesystem::path& folder, sockaddr_un& address, std::string* error) {
+  const std::string path = (folder / kSocketName).string();
+  std::memset(&address, 0, sizeof address);
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) {
+    if (error)
+      *error = "program folder path too long for a control socket: " + path;
+    return false;
+  }
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  return true;
+}
+
+bool WaitFor(int fd, short events, std::chrono::milliseconds timeout) {
+  pollfd p{fd, events, 0};
+  for (;;) {
+    const int n = ::poll(&p, 1, static_cast<int>(timeout.count()));
+    if (n < 0 && errno == EINTR)
+      continue;
+    return n > 0;
+  }
+}
+
+class SocketStream final : public LocalStream {
+ public:
+  explicit SocketStream(int fd) : fd_(fd) {}
+  ~SocketStream() override { ::close(fd_); }
+
+  bool ReadLine(std::string& line, std::chrono::milliseconds timeout) override {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+      const size_t end = pending_.find('\n');
+      if (end != std::string::npos) {
+        line = pending_.substr(0, end);
+        pending_.erase(0, end + 1);
+        return true;
+      }
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0 || !WaitFor(fd_, POLLIN, left))
+        return false;
+      char buffer[512];
+      const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+      if (n <= 0)
+        return false;
+      pending_.append(buffer, static_cast<size_t>(n));
+    }
+  }
+
+  bool WriteLine(std::string_view text) override {
+    std::string data(text);
+    data += '\n';
+    size_t sent = 0;
+    while (sent < data.size()) {
+      const ssize_t n = ::send(fd_, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n <= 0)
+        return false;
+      sent += static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+  std::string pending_;
+};
+
+class SocketServer final : public LocalServer {
+ public:
+  SocketServer(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  ~SocketServer() override {
+    ::close(fd_);
+    ::unlink(path_.c_str());
+  }
+
+  std::unique_ptr<LocalStream> Accept(std::chrono::milliseconds timeout) override {
+    if (!WaitFor(fd_, POLLIN, timeout))
+      return nullptr;
+    const int client = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (client < 0)
+      return nullptr;
+    return std::make_unique<SocketStream>(client);
+  }
+
+ private:
+  int fd_;
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<LocalServer> ListenLocal(const std::filesystem::path& folder, std::string* error) {
+  sockaddr_un address;
+  if (!MakeAddress(folder, address, error))
+    return nullptr;
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    if (error)
+      *error = std::strerror(errno);
+    return nullptr;
+  }
+  ::unlink(address.sun_path);  // a socket left by a process that died
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(fd, 4) != 0) {
+    if (error)
+      *error = std::strerror(errno);
+    ::close(fd);
+    return nullptr;
+  }
+  return std::make_unique<SocketServer>(fd, address.sun_path);
+}
+
+std::unique_ptr<LocalStream> ConnectLocal(const std::filesystem::path& folder, std::string* error) {
+  sockaddr_un address;
+  if (!MakeAddress(folder, address, error))
+    return nullptr;
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    if (error)
+      *error = std::strerror(errno);
+    return nullptr;
+  }
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    if (error)
+      *error = std::strerror(errno);
+    ::close(fd);
+    return nullptr;
+  }
+  return std::make_unique<SocketStream>(fd);
+}
+
+}  // namespace meridox::platform
