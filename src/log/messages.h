@@ -81,6 +81,9 @@ inline constexpr std::string_view sTransferAttempt =
 inline constexpr int kTransferAttemptResourceId = 1;
 inline constexpr int kTransferAttemptLanguageId = 1032;
 
+// The notice when a manual operation cannot pause the worker in time: the ECR is in use.
+inline constexpr std::string_view sEcrBusy = "ECR Busy, Try Again Later";
+
 struct CatalogueEntry {
   int index;
   std::string_view name;
