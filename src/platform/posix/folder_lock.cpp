@@ -4,8 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
+#include "platform/os_error.h"
 
 namespace meridox::platform {
 namespace {
@@ -25,12 +24,12 @@ std::unique_ptr<FolderLock> TryLockFile(const std::filesystem::path& file, std::
   const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) {
     if (error)
-      *error = std::strerror(errno);
+      *error = LastOsErrorText();
     return nullptr;
   }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     if (error)
-      *error = std::strerror(errno);
+      *error = LastOsErrorText();
     ::close(fd);
     return nullptr;
   }

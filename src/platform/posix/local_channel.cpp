@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+
 #include <cstring>
+#include "platform/os_error.h"
 
 namespace meridox::platform {
 namespace {
@@ -113,14 +115,14 @@ std::unique_ptr<LocalServer> ListenLocal(const std::filesystem::path& folder, st
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     if (error)
-      *error = std::strerror(errno);
+      *error = LastOsErrorText();
     return nullptr;
   }
   ::unlink(address.sun_path);  // a socket left by a process that died
   if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
       ::listen(fd, 4) != 0) {
     if (error)
-      *error = std::strerror(errno);
+      *error = LastOsErrorText();
     ::close(fd);
     return nullptr;
   }
@@ -134,12 +136,12 @@ std::unique_ptr<LocalStream> ConnectLocal(const std::filesystem::path& folder, s
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     if (error)
-      *error = std::strerror(errno);
+      *error = LastOsErrorText();
     return nullptr;
   }
   if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
     if (error)
-      *error = std::strerror(errno);
+      *error = LastOsErrorText();
     ::close(fd);
     return nullptr;
   }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/os_error.h"
+
 namespace meridox::platform {
 namespace {
 
@@ -14,26 +16,6 @@ class Win32FolderLock final : public FolderLock {
   HANDLE handle_;
 };
 
-std::string SystemText(DWORD code) {
-  wchar_t* buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::string text;
-  if (length > 0 && buffer) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), nullptr, 0,
-                                         nullptr, nullptr);
-    text.resize(static_cast<size_t>(size));
-    WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), text.data(), size, nullptr,
-                        nullptr);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-      text.pop_back();
-  }
-  if (buffer)
-    LocalFree(buffer);
-  return text;
-}
-
 }  // namespace
 
 std::unique_ptr<FolderLock> TryLockFile(const std::filesystem::path& file, std::string* error) {
@@ -42,7 +24,7 @@ std::unique_ptr<FolderLock> TryLockFile(const std::filesystem::path& file, std::
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     if (error)
-      *error = SystemText(GetLastError());
+      *error = LastOsErrorText();
     return nullptr;
   }
   return std::make_unique<Win32FolderLock>(handle);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "platform/os_error.h"
+
 namespace meridox::platform {
 namespace {
 
@@ -26,10 +28,6 @@ std::wstring PipeName(const std::filesystem::path& folder) {
   wchar_t name[64];
   swprintf(name, 64, L"\\\\.\\pipe\\meridox-%016llx", hash);
   return name;
-}
-
-std::string LastErrorText() {
-  return "system error " + std::to_string(GetLastError());
 }
 
 class Event {
@@ -175,7 +173,7 @@ std::unique_ptr<LocalServer> ListenLocal(const std::filesystem::path& folder, st
   auto server = std::make_unique<PipeServer>(PipeName(folder));
   if (!server->Ready()) {
     if (error)
-      *error = LastErrorText();
+      *error = LastOsErrorText();
     return nullptr;
   }
   return server;
@@ -192,7 +190,7 @@ std::unique_ptr<LocalStream> ConnectLocal(const std::filesystem::path& folder, s
       break;
   }
   if (error)
-    *error = LastErrorText();
+    *error = LastOsErrorText();
   return nullptr;
 }
 
