@@ -28,7 +28,7 @@ struct TScanResult {
 // Judges the start of `bytes` with `protocol` (whose request fields, PackNum() and
 // bCommand(), and check flags decide acceptance). Only the candidate frame is handed to
 // the checker, so its Logstring() and ReceiveLen() describe that frame alone; ErrCode()
-// equals the result's Code. `payload` changes only for an accepted frame that carries
+// then equals the result's Code. `payload` changes only for an accepted frame that carries
 // data. An empty `bytes` needs more and leaves the protocol untouched.
 //
 // Decisions depend only on the bytes present and never go back on themselves when more
