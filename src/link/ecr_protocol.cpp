@@ -73,13 +73,13 @@ std::uint8_t FrameHeaderSum(std::span<const std::uint8_t> header) {
 
 std::string HexImage(std::string_view prefix, std::span<const std::uint8_t> bytes) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string image;
-  image.reserve(prefix.size() + bytes.size() * 3);
-  image.append(prefix);
+  std::string image(prefix.size() + bytes.size() * 3, ' ');
+  std::copy(prefix.begin(), prefix.end(), image.begin());
+  char* out = image.data() + prefix.size();
   for (const std::uint8_t byte : bytes) {
-    image.push_back(kDigits[byte >> 4]);
-    image.push_back(kDigits[byte & 0x0F]);
-    image.push_back(' ');
+    out[0] = kDigits[byte >> 4];
+    out[1] = kDigits[byte & 0x0F];
+    out += 3;
   }
   return image;
 }

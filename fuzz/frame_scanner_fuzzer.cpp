@@ -1,0 +1,13 @@
+// libFuzzer entry point for the frame scanner of the receive path.
+#include <cstdio>
+#include <cstdlib>
+
+#include "frame_targets.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (const std::string failure = meridox::fuzz::FrameScannerTarget(data, size); !failure.empty()) {
+    std::fprintf(stderr, "property violated: %s\n", failure.c_str());
+    std::abort();
+  }
+  return 0;
+}
