@@ -51,6 +51,21 @@ std::optional<std::string_view> KeyOf(std::string_view line) {
   return Trim(text.substr(0, equals));
 }
 
+// Built by appending: GCC 12 at -O3 warns falsely on chains of operator+.
+std::string KeyLine(std::string_view key, std::string_view value) {
+  std::string line;
+  line.reserve(key.size() + value.size() + 1);
+  line.append(key).append("=").append(value);
+  return line;
+}
+
+std::string HeaderLine(std::string_view section) {
+  std::string line;
+  line.reserve(section.size() + 2);
+  line.append("[").append(section).append("]");
+  return line;
+}
+
 }  // namespace
 
 IniFile IniFile::Parse(std::string_view bytes) {
@@ -154,8 +169,8 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
   if (header == lines_.size()) {
     if (!lines_.empty() && !Trim(lines_.back()).empty())
       lines_.emplace_back();
-    lines_.push_back("[" + std::string(section) + "]");
-    lines_.push_back(std::string(key) + "=" + clean);
+    lines_.push_back(HeaderLine(section));
+    lines_.push_back(KeyLine(key, clean));
     final_newline_ = true;
     return;
   }
@@ -164,14 +179,14 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
   for (; i < lines_.size() && !SectionOf(lines_[i]); ++i) {
     const auto found = KeyOf(lines_[i]);
     if (found && EqualNoCase(*found, key)) {
-      lines_[i] = std::string(*found) + "=" + clean;
+      lines_[i] = KeyLine(*found, clean);
       return;
     }
     if (!Trim(lines_[i]).empty())
       last_content = i;
   }
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(last_content + 1),
-                std::string(key) + "=" + clean);
+                KeyLine(key, clean));
   if (last_content + 2 == lines_.size())
     final_newline_ = true;
 }

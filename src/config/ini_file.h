@@ -38,12 +38,12 @@ class IniFile {
 
   TextEncoding encoding() const { return encoding_; }
   void set_encoding(TextEncoding encoding) { encoding_ = encoding; }
-  const std::string& line_ending() const { return line_ending_; }
+  std::string_view line_ending() const { return line_ending_; }
 
  private:
   std::vector<std::string> lines_;  // UTF-8, without line endings
   bool final_newline_ = true;
-  std::string line_ending_ = "\r\n";
+  std::string_view line_ending_ = "\r\n";  // always one of the literals
   TextEncoding encoding_ = DefaultTextEncoding();
 };
 

@@ -60,15 +60,16 @@ bool TLogger::WriteLog(std::string_view log, TLogLevel level) {
   // midnight carries the time of the file it is in.
   const platform::LocalTime now = clock_.LocalNow();
   if (shower_) {
-    shower_(msg::Format("%04d/%02d/%02d ", now.year, now.month, now.day) + TimeText(now) + " " +
-                std::string(log),
-            level);
+    std::string text = msg::Format("%04d/%02d/%02d ", now.year, now.month, now.day);
+    text.append(TimeText(now)).append(" ").append(log);
+    shower_(text, level);
   }
   log_name_ = msg::Format("%04d%02d%02d", now.year, now.month, now.day) + ".log";
 
-  std::string line = "[" + TimeText(now) + " <" + std::string(LogLevelTag(level)) + ">] ";
-  line.append(log);
-  line += "\r\n";
+  std::string line;
+  line.reserve(log.size() + 40);
+  line.append("[").append(TimeText(now)).append(" <").append(LogLevelTag(level)).append(">] ");
+  line.append(log).append("\r\n");
   const std::string bytes = platform::AnsiFromUtf8(line);
 
   // Opened and closed at every write: a deleted file comes back, the day changes files,

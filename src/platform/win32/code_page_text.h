@@ -26,17 +26,20 @@ inline std::string CodePageFromWide(std::wstring_view text, UINT code_page, bool
     *lossy = false;
   if (text.empty())
     return {};
-  // UTF-8 and UTF-7 refuse the default-character argument.
+  // UTF-8 and UTF-7 refuse the flag and the default-character argument. Without the
+  // flag, Windows would turn a Greek capital sigma into a Latin S for code page 1252:
+  // what cannot be represented becomes the default character instead.
   const bool utf = code_page == CP_UTF8 || code_page == CP_UTF7;
+  const DWORD flags = utf ? 0 : WC_NO_BEST_FIT_CHARS;
   BOOL used_default = FALSE;
   BOOL* used = utf ? nullptr : &used_default;
-  const int size = WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()),
+  const int size = WideCharToMultiByte(code_page, flags, text.data(), static_cast<int>(text.size()),
                                        nullptr, 0, nullptr, used);
   if (size <= 0)
     return {};
   std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                      nullptr, used);
+  WideCharToMultiByte(code_page, flags, text.data(), static_cast<int>(text.size()), out.data(),
+                      size, nullptr, used);
   if (lossy != nullptr)
     *lossy = used_default != FALSE;
   return out;
