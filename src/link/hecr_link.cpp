@@ -247,8 +247,13 @@ bool THecrLink::CheckStream() {
     FProtocal.SetStatus(command->Status());
     FEventArgs.FProtocal = &FProtocal;
     if (command->Status() == TCommandStatus::csReadReceipt ||
-        command->Status() == TCommandStatus::csOnline)
+        command->Status() == TCommandStatus::csOnline) {
       DoOnLine(FEventArgs);
+      // A frame the ECR sends of its own accord is not the answer to a request: taking
+      // it as one would report success and lose the real answer (a refusal perhaps).
+      if (FAwaitingAnswer && FProtocal.Command() != FProtocal.bCommand())
+        continue;
+    }
     return true;
   }
   return false;
@@ -270,6 +275,7 @@ bool THecrLink::NextAttempt(int& attempts, const TWriteArgs& args, bool report) 
 }
 
 bool THecrLink::WriteData(const TWriteArgs& args) {
+  FAwaitingAnswer = args.Sended;
   bool ok = false;
   try {
     switch (ConnParams.Mode) {

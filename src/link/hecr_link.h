@@ -263,6 +263,8 @@ class THecrLink {
   std::string FUdpHost;
   std::uint16_t FUdpPort = 0;
   std::atomic<std::uint64_t> FPolls{0};
+  // A request has been written and its answer is awaited (not just listening).
+  bool FAwaitingAnswer = false;
 };
 
 // Fiscal mode of an ECR.
