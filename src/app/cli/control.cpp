@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "platform/stop_request.h"
 #include "platform/utf8_path.h"
 
 namespace meridox::cli {
@@ -128,6 +129,15 @@ RemoteOutcome RunRemoteOperation(const std::filesystem::path& home, Command oper
   }
   text = "the running bridge ended the request without an outcome";
   return RemoteOutcome::kFailed;
+}
+
+bool RequestRemoteStop(const std::filesystem::path& home) {
+  std::string error;
+  auto stream = platform::ConnectLocal(home, &error);
+  if (!stream || !stream->WriteLine("STOP"))
+    return false;
+  std::string line;
+  return stream->ReadLine(line, kRequestWait) && line.rfind("DONE 1", 0) == 0;
 }
 
 }  // namespace meridox::cli

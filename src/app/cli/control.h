@@ -5,6 +5,7 @@
 //   bridge: SAY <text>                      (information for the operator, any number)
 //   bridge: ASK <question>  client: YES|NO  (the operator's answer)
 //   bridge: DONE <0|1> <text>               (1 success; "OK" or the failure message)
+// and "STOP", which ends the bridge as SIGTERM does.
 #pragma once
 
 #include <atomic>
@@ -46,5 +47,8 @@ enum class RemoteOutcome { kNoBridge, kSucceeded, kFailed };
 // Hands the operation to the bridge running on `home`, relaying its questions to `local`.
 RemoteOutcome RunRemoteOperation(const std::filesystem::path& home, Command operation,
                                  Questioner& local, std::string& text);
+
+// Asks the bridge running on `home` to stop; false when none answered.
+bool RequestRemoteStop(const std::filesystem::path& home);
 
 }  // namespace meridox::cli
