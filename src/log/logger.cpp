@@ -55,6 +55,9 @@ TLogger::TLogger(std::string_view log_dir, TLogShower shower, platform::Clock& c
 TLogger::~TLogger() = default;
 
 bool TLogger::WriteLog(std::string_view log, TLogLevel level) {
+  // The message ends at a zero byte (texts from the ECR may be padded with them); the
+  // line break is still written so that the next line starts on a line of its own.
+  log = log.substr(0, log.find('\0'));
   const std::lock_guard<std::mutex> lock(mutex_);
   // One reading of the clock for the name and the stamp, so that a line written at
   // midnight carries the time of the file it is in.
@@ -62,7 +65,11 @@ bool TLogger::WriteLog(std::string_view log, TLogLevel level) {
   if (shower_) {
     std::string text = msg::Format("%04d/%02d/%02d ", now.year, now.month, now.day);
     text.append(TimeText(now)).append(" ").append(log);
-    shower_(text, level);
+    try {
+      shower_(text, level);
+    } catch (...) {
+      // A display that fails must not keep the line from the file.
+    }
   }
   log_name_ = msg::Format("%04d%02d%02d", now.year, now.month, now.day) + ".log";
 

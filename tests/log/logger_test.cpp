@@ -71,18 +71,19 @@ TEST_P(LoggerLineTest, WritesOneStampedLineWithTheLevelTag) {
   EXPECT_EQ(ReadBytes(DayFile("20161213.log")), GetParam().line);
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, LoggerLineTest,
-                         ::testing::Values(LineCase{llError, "Pack Data Error",
-                                                    "[14:03:07.125 <Error>] Pack Data Error\r\n"},
-                                           LineCase{llDebug, "d", "[14:03:07.125 <Debug>] d\r\n"},
-                                           LineCase{llInfor, "i", "[14:03:07.125 <Infor>] i\r\n"},
-                                           LineCase{llNotice, "n", "[14:03:07.125 <Notice>] n\r\n"},
-                                           LineCase{llWarning, "w",
-                                                    "[14:03:07.125 <Warning>] w\r\n"},
-                                           LineCase{llError, "", "[14:03:07.125 <Error>] \r\n"},
-                                           // Not trimmed, line breaks not escaped.
-                                           LineCase{llInfor, "  two\r\nlines ",
-                                                    "[14:03:07.125 <Infor>]   two\r\nlines \r\n"}));
+INSTANTIATE_TEST_SUITE_P(
+    Levels, LoggerLineTest,
+    ::testing::Values(
+        LineCase{llError, "Pack Data Error", "[14:03:07.125 <Error>] Pack Data Error\r\n"},
+        LineCase{llDebug, "d", "[14:03:07.125 <Debug>] d\r\n"},
+        LineCase{llInfor, "i", "[14:03:07.125 <Infor>] i\r\n"},
+        LineCase{llNotice, "n", "[14:03:07.125 <Notice>] n\r\n"},
+        LineCase{llWarning, "w", "[14:03:07.125 <Warning>] w\r\n"},
+        LineCase{llError, "", "[14:03:07.125 <Error>] \r\n"},
+        // Not trimmed, line breaks not escaped.
+        LineCase{llInfor, "  two\r\nlines ", "[14:03:07.125 <Infor>]   two\r\nlines \r\n"},
+        // Up to the first zero byte, and still a whole line.
+        LineCase{llInfor, std::string("abc\0def", 7), "[14:03:07.125 <Infor>] abc\r\n"}));
 
 TEST_F(LoggerTest, StampIsZeroPaddedToMilliseconds) {
   clock_.Set(LocalMoment(2017, 1, 2, 3, 4, 5, 6));
@@ -232,6 +233,14 @@ TEST_F(LoggerTest, DisplayReceivesDateTimeAndMessage) {
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].first, "2016/12/13 14:03:07.125 hello");
   EXPECT_EQ(shown[0].second, llWarning);
+}
+
+TEST_F(LoggerTest, FailingDisplayDoesNotKeepTheLineFromTheFile) {
+  TLogger logger(
+      temp_.Utf8WithSlash(),
+      [](std::string_view, TLogLevel) { throw std::runtime_error("display gone"); }, clock_);
+  EXPECT_TRUE(logger.WriteLog("still here", llError));
+  EXPECT_EQ(ReadBytes(DayFile("20161213.log")), "[14:03:07.125 <Error>] still here\r\n");
 }
 
 TEST_F(LoggerTest, ConcurrentWritersNeverMixLines) {
