@@ -144,8 +144,11 @@ INSTANTIATE_TEST_SUITE_P(
                      {"SL/X//x/y/1,0",
                       true,
                       {{10004, "07 53 00 00 00 00 07 00*5 00*5 58 00*37 00*7 00*5 00 00 00"}}},
+                     // Rounded to the field's two decimals, ties to even.
+                     {"DE/0,375", true, {{10004, "08 44 00 00 00 00 26"}}},
+                     {"DE/0,125", true, {{10004, "09 44 00 00 00 00 0C"}}},
                  },
-                 8},
+                 10},
         Scenario{"DotNumbers",
                  kDot,
                  {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -113,6 +115,14 @@ TEST(SaleDataTest, ExecuteWritesEveryItemField) {
                                   "00*34 00*5 05 20 00 00 00 00 32 03 04 05")));
 }
 
+TEST(SaleDataTest, ExecuteRefusesAPositionWithoutRoom) {
+  const codec::TccEncode codec;
+  TSaleData record(codec);
+  std::vector<std::uint8_t> buf(3, 0x11);
+  EXPECT_THROW(record.Execute(buf, INT_MAX), std::length_error);
+  EXPECT_EQ(buf, std::vector<std::uint8_t>(3, 0x11));
+}
+
 struct UnExecuteCase {
   const char* name;
   const char* bytes;
@@ -160,6 +170,9 @@ INSTANTIATE_TEST_SUITE_P(
                       TFiscatMode::fcmDep, 0, 0, 0, "", "", 0},
         UnExecuteCase{"SaleOnDepartment", "53 01 01 00 00*10", true, TSaleType::stDepSale,
                       TFiscatMode::fcmDep, 256, 0, 0, "", "", 0},
+        // Any mode byte but 0 is a department line.
+        UnExecuteCase{"OtherModeByte", "53 05 00*12", true, TSaleType::stDepSale,
+                      TFiscatMode::fcmDep, 0, 0, 0, "", "", 0},
         // Unknown and empty letters leave the sale type as it was.
         UnExecuteCase{"UnknownLetter", "5A 01 00*12", true, TSaleType::stTicket,
                       TFiscatMode::fcmDep, 0, 0, 0, "", "", 0},
