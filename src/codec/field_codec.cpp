@@ -81,10 +81,6 @@ Variant EmptyValue(TDCDataType kind) {
   }
 }
 
-bool IsBlankOrControl(char32_t c) {
-  return c <= U' ';
-}
-
 int HexValue(char32_t c) {
   if (c >= U'0' && c <= U'9')
     return static_cast<int>(c - U'0');
@@ -95,41 +91,44 @@ int HexValue(char32_t c) {
   return -1;
 }
 
-std::u32string CodePoints(std::string_view text) {
-  std::u32string out;
-  out.reserve(text.size());
-  std::size_t pos = 0;
-  while (pos < text.size())
-    out.push_back(NextCodePoint(text, pos));
-  return out;
+// The value's text without copying it when it already is one.
+std::string_view TextOf(const Variant& value, std::string& storage) {
+  if (const auto* text = value.AsText())
+    return *text;
+  storage = value.ToText();
+  return storage;
 }
 
 // Packed digits, right-aligned: leading zeros become F so that they survive the decoder's
-// removal of the zero bytes left of the digits.
+// removal of the zero bytes left of the digits. Works on the UTF-8 bytes: hexadecimal digits
+// are ASCII and no byte of a longer character can pass for one, so a pair holding any part of
+// such a character is invalid exactly as the character itself would be.
 bool PackDigits(std::string_view text, bool trim, Field field) {
-  std::u32string chars = CodePoints(text);
-  std::size_t begin = 0;
-  std::size_t end = chars.size();
+  const auto is_blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
   if (trim) {
-    while (begin < end && IsBlankOrControl(chars[begin]))
-      ++begin;
-    while (end > begin && IsBlankOrControl(chars[end - 1]))
-      --end;
+    while (!text.empty() && is_blank(text.front()))
+      text.remove_prefix(1);
+    while (!text.empty() && is_blank(text.back()))
+      text.remove_suffix(1);
   }
-  for (std::size_t i = begin; i < end && chars[i] == U'0'; ++i)
-    chars[i] = U'F';
-  std::size_t next = end;  // one past the next character to pack
+  std::size_t zeros = 0;
+  while (zeros < text.size() && text[zeros] == '0')
+    ++zeros;
+  const auto digit = [&](std::size_t i) {
+    return i < zeros ? 0xF : HexValue(static_cast<unsigned char>(text[i]));
+  };
+  std::size_t next = text.size();  // one past the next character to pack
   std::size_t byte = field.size();
-  while (next > begin && byte > 0) {
+  while (next > 0 && byte > 0) {
     int high = 0;
     int low = 0;
-    if (next - begin >= 2) {
-      high = HexValue(chars[next - 2]);
-      low = HexValue(chars[next - 1]);
+    if (next >= 2) {
+      high = digit(next - 2);
+      low = digit(next - 1);
       next -= 2;
     } else {
-      low = HexValue(chars[next - 1]);
-      next -= 1;
+      low = digit(0);
+      next = 0;
     }
     if (high < 0 || low < 0)
       return false;
@@ -243,7 +242,8 @@ double DecodeBin(ConstField field, int iDec, bool is_cardinal, bool sign_magnitu
 }
 
 bool EncodeAsc(const Variant& value, Field field) {
-  const std::string text = value.ToText();
+  std::string storage;
+  const std::string_view text = TextOf(value, storage);
   std::size_t pos = 0;
   std::size_t written = 0;
   while (pos < text.size() && written < field.size()) {
@@ -269,9 +269,8 @@ std::string DecodeAsc(ConstField field) {
 }
 
 bool EncodeGreecAsc(const Variant& value, Field field) {
-  const std::string* text = value.AsText();
-  const std::string converted = text ? std::string() : value.ToText();
-  const std::string_view source = text ? std::string_view(*text) : std::string_view(converted);
+  std::string storage;
+  const std::string_view source = TextOf(value, storage);
   std::size_t pos = 0;
   std::size_t written = 0;
   while (pos < source.size() && written < field.size())
@@ -360,9 +359,10 @@ bool EncodeField(TDCDataType kind, const Variant& value, Field buf, int pos, int
   switch (kind) {
     case dtBCD:
     case dtDBCD:
-      return PackDigits(value.ToText(), true, field);
-    case dtBCDE:
-      return PackDigits(value.ToText(), false, field);
+    case dtBCDE: {
+      std::string storage;
+      return PackDigits(TextOf(value, storage), kind != dtBCDE, field);
+    }
     case dtDATETIME:
     case dtDATE:
       return PackDigits(digits, true, field);

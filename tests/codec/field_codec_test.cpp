@@ -563,5 +563,32 @@ TEST(FieldCodecTest, PackedDigitsRoundTripKeepsLeadingZeros) {
   }
 }
 
+// A whole sale request laid out field after field on one buffer and one position: the item
+// line "COLA", quantity 2, price 1.20, department 5, as the ECR expects it.
+TEST(FieldCodecTest, SaleRequestLaidFieldByField) {
+  TccEncode codec;
+  std::vector<std::uint8_t> buffer(70, 0);
+  int pos = 0;
+  EXPECT_TRUE(codec.DataToBuf(dtBIN, 1, buffer, pos, 1, 0));
+  EXPECT_TRUE(codec.DataToBuf(dtGreecAsc, "S", buffer, pos, 1));
+  EXPECT_TRUE(codec.DataToBuf(dtBIN, 0, buffer, pos, 1, 0));
+  EXPECT_TRUE(codec.DataToBuf(dtBIN, 1, buffer, pos, 4, 0));
+  EXPECT_TRUE(codec.DataToBuf(dtBIN, 2.0, buffer, pos, 5, 3));
+  EXPECT_TRUE(codec.DataToBuf(dtBIN, 1.2, buffer, pos, 5, 2));
+  EXPECT_TRUE(codec.DataToBuf(dtGreecAsc, "COLA", buffer, pos, 38));
+  EXPECT_TRUE(codec.DataToBuf(dtBCDE, "", buffer, pos, 7));
+  EXPECT_TRUE(codec.DataToBuf(dtBIN, 1.2, buffer, pos, 5, 2));
+  EXPECT_TRUE(codec.DataToBuf(dtBIN, 5, buffer, pos, 1, 0));
+  EXPECT_TRUE(codec.DataToBuf(dtBIN, 0, buffer, pos, 1, 0));
+  EXPECT_TRUE(codec.DataToBuf(dtBIN, 0, buffer, pos, 1, 0));
+  EXPECT_EQ(pos, 70);
+  std::vector<std::uint8_t> expected = {0x01, 0x53, 0x00, 0x00, 0x00, 0x00, 0x01,
+                                        0x00, 0x00, 0x00, 0x07, 0xD0, 0x00, 0x00,
+                                        0x00, 0x00, 0x78, 0x43, 0x4F, 0x4C, 0x41};
+  expected.resize(expected.size() + 34 + 7, 0);
+  expected.insert(expected.end(), {0x00, 0x00, 0x00, 0x00, 0x78, 0x05, 0x00, 0x00});
+  EXPECT_EQ(Hex(buffer), Hex(expected));
+}
+
 }  // namespace
 }  // namespace meridox::codec
