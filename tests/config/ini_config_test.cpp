@@ -259,6 +259,16 @@ TEST_F(IniConfigTest, FailedWriteLeavesTheOldFileAndReportsTheSystemError) {
   EXPECT_EQ(ReadBytes(File()), before);
 }
 
+TEST_F(IniConfigTest, RewriteKeepsTheFilePermissions) {
+  WriteBytes(File(), "[System]\r\n");
+  const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(File(), mode);
+  const fs::perms before = fs::status(File()).permissions();
+  TIniConfig config(FileName());
+  config.WriteConfig();
+  EXPECT_EQ(fs::status(File()).permissions(), before);
+}
+
 TEST_F(IniConfigTest, WriteToAMissingFolderThrows) {
   TIniConfig config(temp_.Utf8WithSlash() + "missing" + platform::kPathDelimiter + "Config.ini");
   EXPECT_THROW(config.WriteConfig(), std::runtime_error);

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -41,6 +42,10 @@ std::error_code WriteFileAtomically(const std::filesystem::path& target, std::st
   const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0)
     return Errno();
+  // The new file keeps the permissions of the one it replaces.
+  struct stat existing {};
+  if (stat(target.c_str(), &existing) == 0)
+    fchmod(fd, existing.st_mode & 07777);
   std::error_code error = WriteAll(fd, bytes);
   if (!error && fsync(fd) != 0)
     error = Errno();
@@ -48,9 +53,20 @@ std::error_code WriteFileAtomically(const std::filesystem::path& target, std::st
     error = Errno();
   if (!error)
     error = ReplaceFile(temp, target);
-  if (error)
+  if (error) {
     unlink(temp.c_str());
-  return error;
+    return error;
+  }
+  // Makes the rename itself durable.
+  std::filesystem::path folder = target.parent_path();
+  if (folder.empty())
+    folder = ".";
+  const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+  return {};
 }
 
 }  // namespace meridox::platform
