@@ -312,6 +312,27 @@ TEST(CheckDataTest, EcrIdOfTheFrameReplacesTheRequestId) {
   EXPECT_EQ(protocol.EcrID(), "1");
 }
 
+TEST(CheckDataTest, FieldsAlreadyDescribeAFrameThatFailsItsSumOrCrc) {
+  TEcrCommands commands;
+  InitCommands(commands);
+  for (const bool badSum : {true, false}) {
+    Bytes frame = MakeFrame(0xE0FF, 0, {0x01, 0x02}, "907158");
+    frame[badSum ? 15 : frame.size() - 1] ^= 0x01;
+    TEcrProtocol protocol(&commands);
+    protocol.SetFChkSum(true);
+    protocol.SetFChkCrc(true);
+    protocol.SetBCommand(0xE0FF);
+    protocol.SetEcrID("1");
+    Bytes buffer;
+    EXPECT_FALSE(protocol.CheckData(frame, buffer));
+    EXPECT_EQ(protocol.ErrCode(), badSum ? 4 : 5);
+    EXPECT_EQ(protocol.EcrID(), "907158");
+    EXPECT_EQ(protocol.Command(), 0xE0FFu);
+    EXPECT_EQ(protocol.Status(), csUpload);
+    EXPECT_EQ(protocol.ReceiveLen(), 2);
+  }
+}
+
 TEST(CheckDataTest, ChecksAreOffUntilSwitchedOn) {
   TEcrProtocol protocol(nullptr);
   EXPECT_FALSE(protocol.FChkSum());
