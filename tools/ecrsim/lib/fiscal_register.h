@@ -61,7 +61,7 @@ struct RegisterSettings {
   std::uint16_t machine_id = 1;
   std::uint8_t machine_type = 1;
   std::array<std::uint8_t, 4> host{127, 0, 0, 1};
-  std::uint16_t port = 0;
+  std::uint16_t port = 0;  // 0: the TCP port listened on, when below 32768
   // Clerk passwords the register checks; a clerk not listed logs in with any password.
   std::map<int, std::uint32_t> clerk_passwords;
   // "e" queries after Select that still show status 1 before the transfer is done.

@@ -75,7 +75,9 @@ bool Simulator::StartListener(std::unique_ptr<Listener> listener) {
     return false;
   }
   listener_ = std::move(listener);
-  {
+  // The properties answer carries the port in 15 bits (the top bit reads as a sign), so
+  // only a port that fits is reported; otherwise the configured one stays.
+  if (options_.register_settings.port == 0 && listener_->Port() < 0x8000) {
     std::lock_guard lock(impl_->mutex);
     impl_->reg.SetPort(listener_->Port());
   }

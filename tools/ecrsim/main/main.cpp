@@ -13,6 +13,8 @@ int main(int argc, char** argv) {
   using namespace meridox;
   using namespace meridox::ecrsim;
   platform::UseUtf8Console();
+  // Before any thread starts, so that every thread inherits the blocked stop signals.
+  platform::InstallStopHandlers();
   std::vector<std::string> args(argv + 1, argv + argc);
   const ParsedCommandLine parsed = ParseCommandLine(args);
   if (parsed.options.help) {
@@ -101,7 +103,6 @@ int main(int argc, char** argv) {
     std::cerr << "ecrsim: " << sim.LastError() << "\n";
     return 1;
   }
-  platform::InstallStopHandlers();
   while (!platform::WaitForStop(std::chrono::milliseconds(500))) {
   }
   sim.Stop();
