@@ -4,7 +4,7 @@ set -eu
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
 for p in cmake ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmark-dev clang clang-format \
-         libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine64 xvfb python3 locales; do
+         libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine64 xvfb python3 locales imagemagick; do
   have "$p" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then

@@ -141,7 +141,7 @@ bool TMainWindow::Create() {
   }();
   if (!registered)
     return false;
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   window_ =
       CreateWindowExW(0, kWindowClass, W(text::kAppTitle).c_str(), style, CW_USEDEFAULT,
                       CW_USEDEFAULT, 872, 560, nullptr, nullptr, GetModuleHandleW(nullptr), this);

@@ -12,7 +12,7 @@ INT_PTR RunModalDialog(HWND owner, std::string_view caption, DLGPROC procedure, 
   // DLGTEMPLATE, then menu, class and the title as UTF-16 words, DWORD aligned.
   std::vector<WORD> words((sizeof(DLGTEMPLATE) + 1) / sizeof(WORD), 0);
   DLGTEMPLATE header{};
-  header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
+  header.style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
   header.dwExtendedStyle = WS_EX_DLGMODALFRAME;
   header.cdit = 0;
   header.cx = 200;
