@@ -323,8 +323,8 @@ bool THecrLink::WriteDataCOM(const TWriteArgs& args) {
       auto last = FClock.Monotonic();
       for (;;) {
         ++FPolls;
-        FComPort->WaitReadable(kSerialPollWait);
-        const std::size_t waiting = FComPort->BytesWaiting();
+        const std::size_t waiting =
+            FComPort->WaitReadable(kSerialPollWait) ? FComPort->BytesWaiting() : 0;
         if (waiting > 0) {
           chunk.resize(waiting);
           chunk.resize(FComPort->Read(chunk));
