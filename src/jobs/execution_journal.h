@@ -58,6 +58,8 @@ class TExecutionJournal {
 
   // The entry for this file, when the journal has one for exactly this identity.
   std::optional<TJournalEntry> Find(const TFileIdentity& identity) const;
+  // Whether any entry is kept under this path (whatever the file's identity now).
+  bool Contains(const std::string& path) const { return entries_.count(path) != 0; }
   std::size_t Count() const { return entries_.size(); }
 
   // Each of these is on disk when it returns, or throws std::runtime_error.

@@ -70,6 +70,9 @@ struct TManagerOptions {
   int PrintRetryCount = 3;
   // The journal of executed command files (UTF-8 path); empty: "Jobs.journal" in AppPath().
   std::string JournalFile;
+  // Deletes a handled command file; false when it stays. Empty: the file system's own
+  // (tests stand in for a file the point-of-sale software still holds open).
+  std::function<bool(const std::string&)> RemoveFile;
 };
 
 struct TManagerServices {
@@ -163,6 +166,7 @@ class TManager {
   bool ResolveJournaled(const std::string& path, const std::string& answer_path);
   void Answer(const std::string& path, const std::string& answer_path, const TResult& result);
   void Log(const std::string& text, int level);
+  bool RemoveCommandFile(const std::string& path);
 
   TManagerServices FServices;
   TManagerOptions FOptions;

@@ -84,6 +84,11 @@ inline constexpr int kTransferAttemptLanguageId = 1032;
 // The notice when a manual operation cannot pause the worker in time: the ECR is in use.
 inline constexpr std::string_view sEcrBusy = "ECR Busy, Try Again Later";
 
+// The answer of a command file whose processing a crash or kill interrupted: its lines are
+// not sent again; %d is the last line (1-based, of the file) the ECR confirmed, 0 for none.
+inline constexpr std::string_view sProcessingInterrupted =
+    "Processing Interrupted, Last Confirmed Line %d";
+
 struct CatalogueEntry {
   int index;
   std::string_view name;

@@ -83,15 +83,17 @@ TEST_F(JournalTest, TornOrDamagedRecordsAreIgnored) {
 }
 
 TEST_F(JournalTest, ManyFinishedFilesDoNotGrowTheFile) {
-  TExecutionJournal journal(FileName());
-  journal.Begin(Id("/in/open.txt"));
-  for (int i = 0; i < 1000; ++i) {
-    const std::string path = "/in/f" + std::to_string(i) + ".txt";
-    journal.Begin(Id(path));
-    journal.Finish(path, TResult{TRetCode::rcSuccess, ""});
-    journal.Remove(path);
+  {
+    TExecutionJournal journal(FileName());
+    journal.Begin(Id("/in/open.txt"));
+    for (int i = 0; i < 1000; ++i) {
+      const std::string path = "/in/f" + std::to_string(i) + ".txt";
+      journal.Begin(Id(path));
+      journal.Finish(path, TResult{TRetCode::rcSuccess, ""});
+      journal.Remove(path);
+    }
+    EXPECT_LT(fs::file_size(platform::PathFromUtf8(FileName())), 32u * 1024u);
   }
-  EXPECT_LT(fs::file_size(platform::PathFromUtf8(FileName())), 32u * 1024u);
   TExecutionJournal reopened(FileName());
   EXPECT_EQ(reopened.Count(), 1u);
   EXPECT_TRUE(reopened.Find(Id("/in/open.txt")).has_value());
