@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -172,6 +173,42 @@ TEST_F(SerialLinkTest, WaitPollsTheClockUntilTheTimeOutHasPassed) {
   // More than 100 ms must have passed: 51 polls per attempt.
   EXPECT_EQ(link->PollCount() - before, 102u);
   EXPECT_EQ(link->ErrCode(), 50004);
+}
+
+}  // namespace
+}  // namespace meridox::link
+
+namespace meridox::link {
+namespace {
+
+// A register outside this process on a named port, handed in by scripts/wine-serial.sh:
+// under wine, COMn is a symlink in the prefix to the pty slave of an ecrsim that listens
+// at 57600. Skipped when no port is named.
+TEST(ExternalSerialLine, ProbesAndExchangesOnANamedPort) {
+  const char* name = std::getenv("MERIDOX_TEST_COM");
+  if (name == nullptr || *name == '\0')
+    GTEST_SKIP() << "MERIDOX_TEST_COM names no port";
+  testing::LogCapture log;
+  THecrLink link(log.logger());
+  link.ConnParams.Mode = TConnMode::cmCOM;
+  link.ConnParams.PortName = name;
+  link.ConnParams.BaudRate = 57600;
+  EXPECT_TRUE(platform::PortExists(name));
+  // The register listens at 57600: the probes at 115200, 9600, 19200 and 38400 miss.
+  const auto all_lines = [&log] {
+    std::string text;
+    for (const auto& line : log.Lines())
+      text += line.text + "\n";
+    return text;
+  };
+  ASSERT_TRUE(link.Connect(kTest, "1")) << all_lines();
+  EXPECT_EQ(log.Count("ERROR ID:50004"), 4);
+  EXPECT_EQ(log.Count("Send:AA 03 A0 01 00 00 00 00 00 00 00 01 00 01 00 50 03 "), 5);
+  Bytes buffer;
+  ASSERT_TRUE(link.SendBuffer(kStatus, buffer, 0, 0, 500, 1, "907158")) << link.ErrMsg();
+  EXPECT_GE(link.ArgsRevLen(), 2);
+  link.Close();
+  EXPECT_TRUE(platform::PortExists(name));
 }
 
 }  // namespace

@@ -83,14 +83,18 @@ void SerialPort::Open(const std::string& name, int baud_rate) {
   if (h == INVALID_HANDLE_VALUE)
     Fail("Unable to open com port " + name);
   SetupComm(h, 8192, 8192);
+  // Every line setting is given here, so the driver's current state is only a start; some
+  // drivers (wine's on a pty among them) cannot report it at all.
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
   if (!GetCommState(h, &dcb)) {
-    const DWORD saved = GetLastError();
-    CloseHandle(h);
-    SetLastError(saved);
-    Fail("Unable to read the line settings of " + name);
+    dcb = DCB{};
+    dcb.DCBlength = sizeof dcb;
   }
+  dcb.XonChar = 0x11;
+  dcb.XoffChar = 0x13;
+  dcb.XonLim = 2048;
+  dcb.XoffLim = 512;
   dcb.BaudRate = static_cast<DWORD>(baud_rate);
   dcb.ByteSize = 8;
   dcb.Parity = NOPARITY;
