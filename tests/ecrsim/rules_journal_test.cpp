@@ -101,6 +101,20 @@ TEST(JournalLine, FrameEntryAsJson) {
   EXPECT_EQ(line.back(), '}');
 }
 
+TEST(JournalMemory, LimitKeepsTheNewestEntries) {
+  Journal journal;
+  journal.SetMemoryLimit(3);
+  for (std::uint32_t i = 1; i <= 5; ++i) {
+    JournalEntry e;
+    e.packet_number = i;
+    journal.Add(e);
+  }
+  const std::vector<JournalEntry> kept = journal.Entries();
+  ASSERT_EQ(kept.size(), 3u);
+  EXPECT_EQ(kept.front().packet_number, 3u);
+  EXPECT_EQ(kept.back().packet_number, 5u);
+}
+
 struct CommandLineCase {
   std::vector<std::string> args;
   bool ok;

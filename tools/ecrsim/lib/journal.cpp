@@ -111,13 +111,24 @@ void Journal::Add(JournalEntry entry) {
       }
     }
     entries_.push_back(std::move(entry));
+    if (limit_ > 0 && entries_.size() > limit_) {
+      entries_.pop_front();
+    }
   }
   changed_.notify_all();
 }
 
 std::vector<JournalEntry> Journal::Entries() const {
   std::lock_guard lock(mutex_);
-  return entries_;
+  return {entries_.begin(), entries_.end()};
+}
+
+void Journal::SetMemoryLimit(std::size_t entries) {
+  std::lock_guard lock(mutex_);
+  limit_ = entries;
+  while (limit_ > 0 && entries_.size() > limit_) {
+    entries_.pop_front();
+  }
 }
 
 std::size_t Journal::Size() const {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <fstream>
 #include <functional>
 #include <mutex>
@@ -44,6 +45,10 @@ class Journal {
   // Lines also go to this callback (for printing to the console).
   void SetLineSink(std::function<void(const std::string&)> sink);
 
+  // Keep at most this many entries in memory, dropping the oldest (0: no limit, the
+  // default; the program sets one so that a long demo does not grow without end).
+  void SetMemoryLimit(std::size_t entries);
+
   void Add(JournalEntry entry);
   std::vector<JournalEntry> Entries() const;
   std::size_t Size() const;
@@ -55,7 +60,8 @@ class Journal {
  private:
   mutable std::mutex mutex_;
   mutable std::condition_variable_any changed_;
-  std::vector<JournalEntry> entries_;
+  std::deque<JournalEntry> entries_;
+  std::size_t limit_ = 0;
   std::ofstream file_;
   std::function<void(const std::string&)> sink_;
 };

@@ -529,16 +529,17 @@ bool Simulator::HandleFrame(Channel& channel, const std::vector<std::uint8_t>& f
     if (!running_) {
       return false;
     }
-    if (!channel.Write(w.bytes)) {
-      Event("write failed; connection lost");
-      return false;
-    }
+    // Journalled just before the write: whoever holds the answer finds it in the journal.
     if (w.entry.direction != Direction::kEvent || !w.entry.meaning.empty()) {
       w.entry.time = clock_.Now();
       if (w.entry.direction != Direction::kEvent) {
         w.entry.frame = w.bytes.size() == w.entry.frame.size() ? w.bytes : w.entry.frame;
       }
       journal_.Add(std::move(w.entry));
+    }
+    if (!channel.Write(w.bytes)) {
+      Event("write failed; connection lost");
+      return false;
     }
   }
   if (new_speed > 0 && new_speed != listen_speed_.load()) {

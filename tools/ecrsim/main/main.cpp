@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
     options.register_settings.fiscal_code = o.fiscal_code;
   }
   Simulator sim(options);
+  sim.GetJournal().SetMemoryLimit(10000);
 
   if (!o.rules_file.empty()) {
     std::ifstream in(platform::PathFromUtf8(o.rules_file), std::ios::binary);
