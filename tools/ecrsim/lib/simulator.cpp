@@ -302,6 +302,7 @@ void Simulator::Serve() {
     ++connections_;
     Event("connection opened on " + listener_->Address());
     std::vector<std::uint8_t> buffer;
+    auto last_bytes = std::chrono::steady_clock::now();
     bool open = true;
     while (running_ && open) {
       ReadResult read = channel->Read(20ms);
@@ -310,8 +311,15 @@ void Simulator::Serve() {
         break;
       }
       if (read.bytes.empty()) {
+        // A frame that stopped half-way is dropped after a pause, as a register's
+        // inter-byte time-out would, so that it cannot swallow the next request.
+        if (!buffer.empty() && std::chrono::steady_clock::now() - last_bytes > 1s) {
+          Event("incomplete frame dropped after a pause", buffer);
+          buffer.clear();
+        }
         continue;
       }
+      last_bytes = std::chrono::steady_clock::now();
       if (read.line_speed != 0 && read.line_speed != listen_speed_.load()) {
         // Sent at another rate: on a real line these bytes would be noise.
         Event("ignored " + std::to_string(read.bytes.size()) + " bytes sent at " +
