@@ -34,7 +34,7 @@ TEST_P(LoadSettingsTest, FillsTheControlsFromTheConfiguration) {
   const LoadCase& c = GetParam();
   testing::TempDir dir;
   const auto file = dir.path() / "Config.ini";
-  std::ofstream(file) << "[System]\r\n" << c.ini;
+  std::ofstream(file, std::ios::binary) << "[System]\r\n" << c.ini;
   TIniConfig config(platform::Utf8FromPath(file));
   config.ReadConfig();
 
