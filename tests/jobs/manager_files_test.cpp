@@ -338,6 +338,17 @@ TEST_F(Files, ReadAllPacketsStopsAtItsCap) {
   EXPECT_EQ(Sent(10009).size(), 3u);
 }
 
+TEST_F(Files, ReadAllPacketsStopsWhenTheWorkerIsTerminated) {
+  auto manager = MakeManager();
+  sim_.SetPendingData(ecrsim::PendingKind::kPluReport, {{1}, {2}, {3}});
+  manager->Terminate();
+  std::vector<std::uint8_t> stream;
+  TResult result;
+  manager->ReadAllPackets(20002, stream, result);
+  EXPECT_EQ(result.Code, TRetCode::rcSuccess);
+  EXPECT_TRUE(Sent(20002).empty());
+}
+
 TEST_F(Files, ReadAllPacketsWithAnEmptyFirstAnswerSucceedsEmpty) {
   auto manager = MakeManager();
   std::vector<std::uint8_t> stream{1};
