@@ -31,9 +31,13 @@ class ChildProcess {
 // ends the child hard, so tests ask our programs to stop another way.
 #ifdef _WIN32
 inline constexpr bool kStopBySignal = false;
+inline constexpr const char* kBridgeProgram = "meridox-cli";
 #else
 inline constexpr bool kStopBySignal = true;
+inline constexpr const char* kBridgeProgram = "meridox";
 #endif
+
+// kBridgeProgram: the headless bridge's name on this system.
 
 // A program of this build (bin/ of the build folder), with ".exe" on Windows.
 std::filesystem::path ProgramPath(const std::string& name);

@@ -14,7 +14,18 @@ void ConsoleNotices::Notify(jobs::TNoticeKind kind, std::string_view text,
                             std::chrono::milliseconds /*time_out*/) {
   const std::string_view title =
       kind == jobs::TNoticeKind::nkError ? msg::sError : msg::sInformation;
-  console_.Line(std::string(title) + ": " + std::string(text));
+  // One notice, one line: an ECR text with a line break must not split it.
+  std::string line = std::string(title) + ": ";
+  bool in_break = false;
+  for (char c : text) {
+    const bool is_break = c == '\r' || c == '\n';
+    if (is_break && !in_break)
+      line += ' ';
+    if (!is_break)
+      line += c;
+    in_break = is_break;
+  }
+  console_.Line(line);
 }
 
 Bridge::Bridge(std::string home, ConsoleLines& console, BridgeTuning tuning, platform::Clock& clock)

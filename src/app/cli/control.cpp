@@ -93,6 +93,12 @@ void ControlServer::Handle(platform::LocalStream& stream) {
   std::string line;
   if (!stream.ReadLine(line, kRequestWait))
     return;
+  if (line == "STOP") {
+    // A service manager or a test without signals (Windows) asks the bridge to end.
+    platform::RequestStop();
+    stream.WriteLine("DONE 1 OK");
+    return;
+  }
   bool known = false;
   const Command operation =
       line.rfind("OP ", 0) == 0 ? FromWord(line.substr(3), known) : Command::kHelp;

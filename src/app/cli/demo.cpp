@@ -127,19 +127,22 @@ int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& err) {
     err << "demo: " << error << '\n';
     return 1;
   }
+  bridge.StartWorker();
+
+  // One file after the other, so the story reads in order: a receipt, a refund, a failure.
+  const auto deadline = std::chrono::steady_clock::now() + options.answer_wait;
+  size_t dropped = 0;
   for (const SampleFile& sample : kSamples) {
     if (!WriteBytes(watched / sample.name, kFileEncoding.Encode(sample.text))) {
       err << "demo: cannot write " << sample.name << '\n';
       return 1;
     }
+    ++dropped;
+    while (AnswerFiles(answers).size() < dropped && std::chrono::steady_clock::now() < deadline &&
+           !platform::StopRequested())
+      std::this_thread::sleep_for(100ms);
   }
-  bridge.StartWorker();
-
   const size_t expected = std::size(kSamples);
-  const auto deadline = std::chrono::steady_clock::now() + options.answer_wait;
-  while (AnswerFiles(answers).size() < expected && std::chrono::steady_clock::now() < deadline &&
-         !platform::StopRequested())
-    std::this_thread::sleep_for(100ms);
 
   const auto found = AnswerFiles(answers);
   out << "\n--- answer files ---\n";
