@@ -298,3 +298,61 @@ TEST(ApplyTest, WaitsForTheWorkersPassAndRefusesWhenItDoesNotEnd) {
 
 }  // namespace
 }  // namespace meridox::app::win32::testing
+
+namespace meridox::app::win32::testing {
+namespace {
+
+// Both Run lists refuse writing, as for an operator without rights on a locked-down
+// machine.
+class RefusingRunKeys : public platform::RunKeyStore {
+ public:
+  bool HasValue(platform::RunScope, std::string_view) override { return false; }
+  bool SetValue(platform::RunScope, std::string_view, std::string_view,
+                std::string* error) override {
+    *error = "Access is denied.";
+    return false;
+  }
+  bool DeleteValue(platform::RunScope, std::string_view, std::string*) override { return true; }
+};
+
+TEST(ApplyFailureTest, AnAutostartErrorIsShownAndNothingIsWritten) {
+  meridox::testing::TempDir watch;
+  RefusingRunKeys keys;
+  GuiHarness gui(std::string(kSerial) + "SourceDataPath=" + watch.Utf8WithSlash() + "\r\n",
+                 [&keys](TTrayAppOptions& options) { options.RunKeys = &keys; });
+  std::ifstream before_file(gui.ConfigFile(), std::ios::binary);
+  const std::string before((std::istreambuf_iterator<char>(before_file)), {});
+  before_file.close();
+  SendMessageW(Item(gui, IDC_START_WITH_WINDOWS), BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageW(Item(gui, IDC_DECIMAL_SYMBOL), CB_SETCURSEL, 1, 0);
+  gui.Click(gui.Window().Button(TRibbonButton::rbApply));
+  ASSERT_EQ(gui.boxes.shown.size(), 1u);
+  EXPECT_EQ(gui.boxes.shown[0].text, "Access is denied.");
+  EXPECT_TRUE(gui.restarts.empty());
+  std::ifstream after_file(gui.ConfigFile(), std::ios::binary);
+  const std::string after((std::istreambuf_iterator<char>(after_file)), {});
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(gui.Config().DecimalType(), 0);
+}
+
+TEST(ApplyFailureTest, AFailedRestartIsShownAndTheProgramGoesOn) {
+  meridox::testing::TempDir watch;
+  GuiHarness gui(std::string(kSerial) + "SourceDataPath=" + watch.Utf8WithSlash() + "\r\n",
+                 [](TTrayAppOptions& options) {
+                   options.Restart = [](const std::filesystem::path&,
+                                        const std::vector<std::string>&, std::string* error) {
+                     *error = "The system cannot find the file specified.";
+                     return false;
+                   };
+                 });
+  gui.Click(gui.Window().Button(TRibbonButton::rbApply));
+  ASSERT_EQ(gui.boxes.shown.size(), 2u);
+  EXPECT_EQ(gui.boxes.shown[0].text, "Αποδοχή-Απόκρυψη OK, App will be Restart");
+  EXPECT_EQ(gui.boxes.shown[1].text, "The system cannot find the file specified.");
+  // The worker may run again: the lock taken for the restart was given back.
+  EXPECT_EQ(gui.Window().Manager()->Locker(), 0);
+  EXPECT_NE(gui.Window().Handle(), nullptr);
+}
+
+}  // namespace
+}  // namespace meridox::app::win32::testing
