@@ -74,8 +74,10 @@ TEST_F(RegisterTest, ZReportStartsTheTransferThatSelectCompletes) {
   ASSERT_TRUE(reg_.CancelTransfer().ok);
   EXPECT_EQ(reg_.EndOfDayQuery().data, (std::vector<std::uint8_t>{1, 2}));
   ASSERT_TRUE(reg_.SelectTransfer().ok);
-  EXPECT_EQ(reg_.EndOfDayQuery().data[0], 2);
-  EXPECT_FALSE(reg_.CancelTransfer().ok);
+  EXPECT_EQ(reg_.EndOfDayQuery().data, (std::vector<std::uint8_t>{2, 2}));
+  // Acknowledged but without effect once the transfer is done.
+  EXPECT_TRUE(reg_.CancelTransfer().ok);
+  EXPECT_EQ(reg_.EndOfDayQuery().data, (std::vector<std::uint8_t>{2, 2}));
   EXPECT_NE(paper_.Text().find("ΗΜΕΡΗΣΙΑ ΑΝΑΦΟΡΑ Z"), std::string::npos);
 }
 
@@ -188,8 +190,6 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"payment_type_0", kOneItem,
                     [](FiscalRegister& r) { return r.Payment(0, 100, ""); },
                     refusal::kBadPaymentType},
-        RefusalCase{"select_without_transfer", kNothing,
-                    [](FiscalRegister& r) { return r.SelectTransfer(); }, refusal::kNoTransfer},
         RefusalCase{"close_unknown_table", kNothing,
                     [](FiscalRegister& r) { return r.CloseTable(4); }, refusal::kTableClosed},
         RefusalCase{"open_table_over_receipt", kOneItem,
@@ -205,6 +205,23 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"login_with_open_receipt", kOneItem,
                     [](FiscalRegister& r) { return r.Login(2, 0); }, refusal::kReceiptOpen}),
     [](const ::testing::TestParamInfo<RefusalCase>& param_info) { return param_info.param.name; });
+
+TEST_F(RegisterTest, SelectAndCancelWithoutTransferAreAcknowledgedNoOps) {
+  EXPECT_TRUE(reg_.SelectTransfer().ok);
+  EXPECT_TRUE(reg_.CancelTransfer().ok);
+  EXPECT_EQ(reg_.EndOfDayQuery().data, (std::vector<std::uint8_t>{0, 0}));
+}
+
+TEST_F(RegisterTest, TransferTakesTheConfiguredNumberOfQueries) {
+  RegisterSettings settings;
+  settings.transfer_queries = 2;
+  FiscalRegister reg(settings, paper_, clock_);
+  ASSERT_TRUE(reg.PrintReport("501").ok);
+  ASSERT_TRUE(reg.SelectTransfer().ok);
+  EXPECT_EQ(reg.EndOfDayQuery().data[0], 1);
+  EXPECT_EQ(reg.EndOfDayQuery().data[0], 1);
+  EXPECT_EQ(reg.EndOfDayQuery().data[0], 2);
+}
 
 TEST(RegisterClerks, ConfiguredPasswordIsChecked) {
   platform::FakeClock clock;

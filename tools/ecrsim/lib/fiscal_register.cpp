@@ -437,8 +437,9 @@ Reply FiscalRegister::EndOfDayQuery() {
 }
 
 Reply FiscalRegister::SelectTransfer() {
+  // The bridge relies on "s" and "c" being acknowledged; with nothing pending they do nothing.
   if (transfer_ != TransferState::kPending) {
-    return Reply::Refuse(refusal::kNoTransfer, "transfer start refused: none pending");
+    return Reply::Accept("end-of-day transfer start: none pending");
   }
   if (transfer_countdown_ < 0) {
     transfer_countdown_ = settings_.transfer_queries;
@@ -449,7 +450,7 @@ Reply FiscalRegister::SelectTransfer() {
 
 Reply FiscalRegister::CancelTransfer() {
   if (transfer_ != TransferState::kPending || transfer_countdown_ >= 0) {
-    return Reply::Refuse(refusal::kNoTransfer, "transfer cancel refused: none pending");
+    return Reply::Accept("end-of-day transfer cancel: none pending");
   }
   ++transfer_attempts_;
   return Reply::Accept("end-of-day transfer put off, attempt " +

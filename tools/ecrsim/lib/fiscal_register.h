@@ -50,7 +50,6 @@ inline constexpr const char* kWrongPassword = "ΛΑΘΟΣ ΚΩΔΙΚΟΣ ΤΑΜ�
 inline constexpr const char* kTableBusy = "ΤΟ ΤΡΑΠΕΖΙ ΕΙΝΑΙ ΑΝΟΙΧΤΟ";
 inline constexpr const char* kTableClosed = "ΤΟ ΤΡΑΠΕΖΙ ΔΕΝ ΕΙΝΑΙ ΑΝΟΙΧΤΟ";
 inline constexpr const char* kOtherTable = "ΑΝΟΙΧΤΟ ΑΛΛΟ ΤΡΑΠΕΖΙ";
-inline constexpr const char* kNoTransfer = "ΔΕΝ ΕΚΚΡΕΜΕΙ ΜΕΤΑΦΟΡΑ";
 inline constexpr const char* kTablesOpen = "ΥΠΑΡΧΟΥΝ ΑΝΟΙΧΤΑ ΤΡΑΠΕΖΙΑ";
 }  // namespace refusal
 
@@ -129,7 +128,8 @@ class FiscalRegister {
   Reply CloseTemporaryTable(int table);
 
   Reply OpenDrawer();
-  // 10012 "e": [status, attempts]; "s": start the transfer; "c": cancel it (one attempt).
+  // 10012 "e": [status, attempts]; "s": start the transfer; "c": put it off (one more
+  // attempt). "s" and "c" are acknowledged also when no transfer is pending.
   Reply EndOfDayQuery();
   Reply SelectTransfer();
   Reply CancelTransfer();
