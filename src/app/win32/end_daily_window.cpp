@@ -81,6 +81,8 @@ INT_PTR CALLBACK EndDailyProc(HWND dialog, UINT message, WPARAM wparam, LPARAM l
       Child(dialog, L"BUTTON", jobs::TEndDailyDialogModel::CancelCaption(),
             WS_TABSTOP | BS_PUSHBUTTON, 218, 112, 90, 30, IDC_END_DAILY_CANCEL, UiFont());
       SetWindowTextU8(dialog, jobs::TEndDailyDialogModel::Caption());
+      // The worker may ask while the main window sits in the tray.
+      SetForegroundWindow(dialog);
       state->model->Open();
       SetTimer(dialog, kTimerId, static_cast<UINT>(state->options->Tick.count()), nullptr);
       PostMessageW(dialog, kShownMessage, 0, 0);

@@ -41,8 +41,9 @@ LRESULT TWindowBridge::RunRequest(LPARAM request) {
 bool TWindowBridge::ConfirmPrintNow() {
   bool ok = false;
   OnWindowThread([&] {
-    ok = boxes_.Show(window_, msg::sPrintNow, msg::sConfirm, MB_OKCANCEL | MB_ICONINFORMATION) ==
-         IDOK;
+    // Asked from the tray too (a Z report in a command file): in front of other programs.
+    ok = boxes_.Show(window_, msg::sPrintNow, msg::sConfirm,
+                     MB_OKCANCEL | MB_ICONINFORMATION | MB_SETFOREGROUND) == IDOK;
   });
   return ok;
 }

@@ -40,7 +40,8 @@ TEST_P(WorkerPromptTest, PrintNowFromAnotherThreadIsAskedOnTheWindowThread) {
   ASSERT_EQ(gui.boxes.shown.size(), 1u);
   EXPECT_EQ(gui.boxes.shown[0].text, "Print Now?");
   EXPECT_EQ(gui.boxes.shown[0].caption, "Confirm");
-  EXPECT_EQ(gui.boxes.shown[0].flags, static_cast<UINT>(MB_OKCANCEL | MB_ICONINFORMATION));
+  EXPECT_EQ(gui.boxes.shown[0].flags,
+            static_cast<UINT>(MB_OKCANCEL | MB_ICONINFORMATION | MB_SETFOREGROUND));
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, WorkerPromptTest,
