@@ -274,8 +274,55 @@ bool THecrLink::NextAttempt(int& attempts, const TWriteArgs& args, bool report) 
   return true;
 }
 
+void THecrLink::DiscardStaleBytes() {
+  // Whatever waits on the line before a request is written belongs to an earlier
+  // exchange: an answer that came after its time-out, or one that a send without waiting
+  // left behind. With packet numbers starting at 0 for most requests it could otherwise
+  // pass for the answer to this one.
+  try {
+    switch (ConnParams.Mode) {
+      case TConnMode::cmTCPClient:
+        while (FTCPClient->Connected() && FTCPClient->WaitReadable(std::chrono::milliseconds(0)))
+          FTCPClient->ReadAvailable();
+        break;
+      case TConnMode::cmUDP:
+      case TConnMode::cmUDPCC: {
+        std::uint8_t datagram[platform::UdpClient::kMaxDatagram];
+        platform::UdpEndpoint sender;
+        while (FUdpClient->IsOpen() && FUdpClient->WaitReadable(std::chrono::milliseconds(0)) &&
+               FUdpClient->ReceiveFrom(datagram, sender) > 0) {
+        }
+        break;
+      }
+      case TConnMode::cmCOM: {
+        std::vector<std::uint8_t> stale;
+        while (FComPort->IsOpen() && FComPort->BytesWaiting() > 0) {
+          stale.resize(FComPort->BytesWaiting());
+          if (FComPort->Read(stale) == 0)
+            break;
+        }
+        break;
+      }
+      case TConnMode::cmTCP: {
+        const std::shared_ptr<TLinkSocket> socket = ConnParams.Socket.lock();
+        std::vector<std::uint8_t> stale;
+        while (IsSocketAlive(socket) && socket->ReceiveLength() > 0) {
+          stale.resize(static_cast<std::size_t>(socket->ReceiveLength()));
+          if (socket->ReceiveBuf(stale) <= 0)
+            break;
+        }
+        break;
+      }
+    }
+  } catch (const std::exception&) {
+    // The writer meets the same failure and reports it.
+  }
+}
+
 bool THecrLink::WriteData(const TWriteArgs& args) {
   FAwaitingAnswer = args.Sended;
+  if (args.Sended)
+    DiscardStaleBytes();
   bool ok = false;
   try {
     switch (ConnParams.Mode) {

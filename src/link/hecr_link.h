@@ -218,6 +218,7 @@ class THecrLink {
 
  private:
   bool WriteData(const TWriteArgs& args);
+  void DiscardStaleBytes();
   bool WriteDataCOM(const TWriteArgs& args);
   bool WriteDataUDP(const TWriteArgs& args);
   bool WriteDataTCPClient(const TWriteArgs& args);

@@ -106,7 +106,7 @@ TEST_P(RetryTest, AttemptsThenGivesUpWithOneLoggedFailure) {
     EXPECT_EQ(request.packet, 4u);
   }
   // The supplied socket's wait counts 2 per poll up to the time-out.
-  EXPECT_EQ(socket->polls, 25 * GetParam().attempts);
+  EXPECT_EQ(link.PollCount(), 25u * static_cast<unsigned>(GetParam().attempts));
   EXPECT_EQ(link.ErrCode(), 50004);
   EXPECT_EQ(link.ErrMsg(), "Send Data Error, Retry Complete");
   EXPECT_EQ(log.Count("ERROR ID:50004,Send Data Error, Retry Complete"), 1);
@@ -441,7 +441,7 @@ INSTANTIATE_TEST_SUITE_P(Endings, PackNumTest,
 TEST_F(ExchangeTest, RefusedWritesAreReportedAndCountedAsAttempts) {
   socket->fail_sends = true;
   EXPECT_FALSE(Send(kTest, 50, 2));
-  EXPECT_EQ(socket->polls, 0);  // no waiting after a refused write
+  EXPECT_EQ(link.PollCount(), 0u);  // no waiting after a refused write
   EXPECT_EQ(log.Count("ERROR ID:14,Send Data ErrorConnection reset by peer"), 2);
   EXPECT_EQ(link.ErrCode(), 50004);
 }
@@ -516,7 +516,7 @@ TEST_P(OverloadTest, UsesItsTimeOutAttemptsAndWaiting) {
   buffer = {0x04};
   EXPECT_EQ(c.call(link, buffer), c.result);
   EXPECT_EQ(socket->requests.size(), c.requests);
-  EXPECT_EQ(socket->polls, c.polls);
+  EXPECT_EQ(link.PollCount(), static_cast<std::uint64_t>(c.polls));
   EXPECT_EQ(buffer, Bytes{0x04});
 }
 
@@ -549,9 +549,9 @@ TEST_F(ExchangeTest, ListeningRaisesOnLineForUnsolicitedFrames) {
   EXPECT_EQ(seen[0], (Bytes{0x07, 0x08}));
   EXPECT_EQ(link.EventArgs().FProtocal->Command(), 0xE088u);
   // Nothing arriving is not a failure.
-  const int polls = socket->polls;
+  const auto polls = link.PollCount();
   link.CheckAutoDataFromECR();
-  EXPECT_EQ(socket->polls - polls, 25);
+  EXPECT_EQ(link.PollCount() - polls, 25u);
   EXPECT_EQ(link.ErrCode(), 0);
   EXPECT_EQ(log.Count("ERROR ID"), 0);
 }
@@ -571,6 +571,19 @@ TEST_F(ExchangeTest, ErrorEventIsNeverRaised) {
   socket->SetResponder(NeverAnswer());
   EXPECT_FALSE(Send(kTest));
   EXPECT_EQ(raised, 0);
+}
+
+}  // namespace
+}  // namespace meridox::link
+
+namespace meridox::link {
+namespace {
+
+TEST_F(ExchangeTest, BytesLeftFromAnEarlierExchangeAreDiscardedBeforeWriting) {
+  socket->Push(Frame(0xA001, 0, {0x66}));  // a late answer to an earlier probe
+  socket->SetResponder(AnswerWith({0x01}));
+  EXPECT_TRUE(Send(kTest));
+  EXPECT_EQ(buffer, Bytes{0x01});
 }
 
 }  // namespace

@@ -147,7 +147,7 @@ TEST(PropertiesQuery, LeavesTheRecordAloneWhenTheExchangeFails) {
   ExpectSame(properties, Stale());
   EXPECT_EQ(link.ErrCode(), 50004);
   EXPECT_EQ(socket->requests.size(), 1u);  // one attempt of 500 ms
-  EXPECT_EQ(socket->polls, 250);
+  EXPECT_EQ(link.PollCount(), 250u);
 }
 
 TEST(BaudRates, CodesFollowTheTable) {

@@ -242,3 +242,22 @@ TEST_F(TcpLinkTest, ReadsTheRegistersProperties) {
 
 }  // namespace
 }  // namespace meridox::link
+
+namespace meridox::link {
+namespace {
+
+// An answer that arrives after its exchange gave up must not pass for the answer to the
+// next request of the same command and packet number.
+TEST_F(TcpLinkTest, LateAnswerIsNotTakenForTheNextOne) {
+  sim.AddFault({.kind = FaultKind::kDelay, .command_id = kTest, .delay_ms = 300});
+  buffer = {0x04};
+  EXPECT_FALSE(link.SendBuffer(kTest, buffer, 0, 1, 100, 1, "1"));
+  ASSERT_TRUE(sim.WaitForAnswers(1, 3s));
+  std::this_thread::sleep_for(100ms);  // the late answer (code 4) is on its way in
+  buffer = {0x03};
+  ASSERT_TRUE(link.SendBuffer(kTest, buffer, 0, 1, 500, 1, "1")) << link.ErrMsg();
+  EXPECT_EQ(buffer, Bytes{0x03});
+}
+
+}  // namespace
+}  // namespace meridox::link

@@ -92,7 +92,6 @@ int ScriptedSocket::SendBuf(std::span<const std::uint8_t> data) {
 }
 
 int ScriptedSocket::ReceiveLength() {
-  ++polls;
   return pending_.empty() ? 0 : static_cast<int>(pending_.front().size());
 }
 

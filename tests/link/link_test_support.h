@@ -70,7 +70,6 @@ class ScriptedSocket : public TLinkSocket {
   std::vector<SentRequest> requests;
   bool connected = true;
   bool fail_sends = false;
-  int polls = 0;  // ReceiveLength calls
 
  private:
   Responder responder_;
