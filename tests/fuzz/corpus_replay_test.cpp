@@ -9,7 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "../../fuzz/answer_decoder_targets.h"
+#include "../../fuzz/command_line_targets.h"
+#include "../../fuzz/ecrsim_targets.h"
 #include "../../fuzz/frame_targets.h"
+#include "../../fuzz/ini_file_targets.h"
 
 namespace meridox::fuzz {
 namespace {
@@ -52,7 +56,12 @@ TEST_P(CorpusReplayTest, EveryFileKeepsEveryProperty) {
 
 INSTANTIATE_TEST_SUITE_P(Targets, CorpusReplayTest,
                          ::testing::Values(ReplayCase{"check_data", &CheckDataTarget, 8},
-                                           ReplayCase{"frame_scanner", &FrameScannerTarget, 8}),
+                                           ReplayCase{"frame_scanner", &FrameScannerTarget, 8},
+                                           ReplayCase{"command_line", &CommandLineTarget, 8},
+                                           ReplayCase{"answer_decoder", &AnswerDecoderTarget, 8},
+                                           ReplayCase{"ini_file", &IniFileTarget, 8},
+                                           ReplayCase{"fault_rules", &FaultRulesTarget, 5},
+                                           ReplayCase{"sim_request", &SimRequestTarget, 5}),
                          [](const auto& p) { return std::string(p.param.corpus); });
 
 // The replay is only as good as the independent derivation of the result code.

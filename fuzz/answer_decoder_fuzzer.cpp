@@ -1,0 +1,14 @@
+// libFuzzer entry point for the answer payload decoders.
+#include <cstdio>
+#include <cstdlib>
+
+#include "answer_decoder_targets.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (const std::string failure = meridox::fuzz::AnswerDecoderTarget(data, size);
+      !failure.empty()) {
+    std::fprintf(stderr, "property violated: %s\n", failure.c_str());
+    std::abort();
+  }
+  return 0;
+}
