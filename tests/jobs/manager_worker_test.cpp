@@ -76,21 +76,29 @@ TEST_F(Worker, APassInProgressIsFinishedBeforeTheEnd) {
 }
 
 TEST_F(Worker, StoppedOrFolderlessWorkersDoNotScan) {
-  auto stopped = MakeManager();
-  stopped->SetStoped(true);
   PutFile("a.txt", "QQ/\r\n");
-  stopped->Start();
-  std::this_thread::sleep_for(300ms);
+  {
+    auto stopped = MakeManager();
+    stopped->SetStoped(true);
+    stopped->Start();
+    std::this_thread::sleep_for(300ms);
+    stopped->Terminate();
+    stopped->WaitFor();
+  }
   EXPECT_TRUE(AnswerFiles().empty());
   // A manual operation's UnLock clears the stop flag; a worker without a folder still
   // never scans.
-  stopped->SetReceiptsDir("");
-  ASSERT_TRUE(stopped->Lock());
-  stopped->UnLock();
+  auto folderless = MakeManager();
+  folderless->SetReceiptsDir("");
+  folderless->SetStoped(true);
+  folderless->Start();
+  ASSERT_TRUE(folderless->Lock());
+  folderless->UnLock();
+  EXPECT_FALSE(folderless->Stoped());
   std::this_thread::sleep_for(300ms);
   EXPECT_TRUE(AnswerFiles().empty());
-  stopped->Terminate();
-  stopped->WaitFor();
+  folderless->Terminate();
+  folderless->WaitFor();
 }
 
 TEST_F(Worker, AnswersStayInTheFolderOfTheStartDayAfterMidnight) {
