@@ -1,12 +1,29 @@
 #include "platform/clock.h"
 
 #include <atomic>
+#include <ctime>
 #include <thread>
 
 namespace meridox::platform {
 
 LocalTime Clock::LocalNow() const {
   return ToLocalTime(Now());
+}
+
+LocalTime ToLocalTime(std::chrono::system_clock::time_point moment) {
+  const auto since_epoch = moment.time_since_epoch();
+  const auto seconds = std::chrono::floor<std::chrono::seconds>(since_epoch);
+  const std::tm parts = LocalCalendar(static_cast<std::time_t>(seconds.count()));
+  LocalTime out;
+  out.year = parts.tm_year + 1900;
+  out.month = parts.tm_mon + 1;
+  out.day = parts.tm_mday;
+  out.hour = parts.tm_hour;
+  out.minute = parts.tm_min;
+  out.second = parts.tm_sec;
+  out.millisecond = static_cast<int>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(since_epoch - seconds).count());
+  return out;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <ctime>
 #include <memory>
 
 namespace meridox::platform {
@@ -34,8 +35,11 @@ class Clock {
 // The real clock, shared by the whole process.
 Clock& SystemClock();
 
-// Breaks a wall-clock moment down in the system's time zone (per-OS implementation).
+// Breaks a wall-clock moment down in the system's time zone.
 LocalTime ToLocalTime(std::chrono::system_clock::time_point moment);
+
+// The calendar fields of a moment in the system's time zone (per-OS, thread-safe).
+std::tm LocalCalendar(std::time_t moment);
 
 // A clock that stands still until told to move; SleepFor advances it.
 class FakeClock : public Clock {

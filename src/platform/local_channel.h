@@ -15,9 +15,18 @@ class LocalStream {
  public:
   virtual ~LocalStream() = default;
   // False on time-out, end of stream or error. The line comes without its LF.
-  virtual bool ReadLine(std::string& line, std::chrono::milliseconds timeout) = 0;
+  bool ReadLine(std::string& line, std::chrono::milliseconds timeout);
   // Appends the LF itself.
-  virtual bool WriteLine(std::string_view line) = 0;
+  bool WriteLine(std::string_view line);
+
+ protected:
+  // What has arrived within the time, at most `capacity` bytes; 0 on time-out, end of
+  // stream or error.
+  virtual size_t ReadSome(char* buffer, size_t capacity, std::chrono::milliseconds timeout) = 0;
+  virtual bool WriteAll(std::string_view data) = 0;
+
+ private:
+  std::string pending_;
 };
 
 class LocalServer {

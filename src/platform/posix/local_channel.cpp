@@ -43,30 +43,14 @@ class SocketStream final : public LocalStream {
   explicit SocketStream(int fd) : fd_(fd) {}
   ~SocketStream() override { ::close(fd_); }
 
-  bool ReadLine(std::string& line, std::chrono::milliseconds timeout) override {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-      const size_t end = pending_.find('\n');
-      if (end != std::string::npos) {
-        line = pending_.substr(0, end);
-        pending_.erase(0, end + 1);
-        return true;
-      }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0 || !WaitFor(fd_, POLLIN, left))
-        return false;
-      char buffer[512];
-      const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
-      if (n <= 0)
-        return false;
-      pending_.append(buffer, static_cast<size_t>(n));
-    }
+  size_t ReadSome(char* buffer, size_t capacity, std::chrono::milliseconds timeout) override {
+    if (!WaitFor(fd_, POLLIN, timeout))
+      return 0;
+    const ssize_t n = ::recv(fd_, buffer, capacity, 0);
+    return n > 0 ? static_cast<size_t>(n) : 0;
   }
 
-  bool WriteLine(std::string_view text) override {
-    std::string data(text);
-    data += '\n';
+  bool WriteAll(std::string_view data) override {
     size_t sent = 0;
     while (sent < data.size()) {
       const ssize_t n = ::send(fd_, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
@@ -81,7 +65,6 @@ class SocketStream final : public LocalStream {
 
  private:
   int fd_;
-  std::string pending_;
 };
 
 class SocketServer final : public LocalServer {

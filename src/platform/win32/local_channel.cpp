@@ -65,39 +65,21 @@ class PipeStream final : public LocalStream {
     CloseHandle(pipe_);
   }
 
-  bool ReadLine(std::string& line, std::chrono::milliseconds timeout) override {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-      const size_t end = pending_.find('\n');
-      if (end != std::string::npos) {
-        line = pending_.substr(0, end);
-        pending_.erase(0, end + 1);
-        return true;
-      }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0)
-        return false;
-      char buffer[512];
-      Event event;
-      OVERLAPPED overlapped{};
-      overlapped.hEvent = event.get();
-      DWORD got = 0;
-      if (!ReadFile(pipe_, buffer, sizeof buffer, &got, &overlapped)) {
-        if (GetLastError() != ERROR_IO_PENDING)
-          return false;
-        if (!FinishOverlapped(pipe_, overlapped, got, static_cast<DWORD>(left.count())))
-          return false;
-      }
-      if (got == 0)
-        return false;
-      pending_.append(buffer, got);
+  size_t ReadSome(char* buffer, size_t capacity, std::chrono::milliseconds timeout) override {
+    Event event;
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event.get();
+    DWORD got = 0;
+    if (!ReadFile(pipe_, buffer, static_cast<DWORD>(capacity), &got, &overlapped)) {
+      if (GetLastError() != ERROR_IO_PENDING)
+        return 0;
+      if (!FinishOverlapped(pipe_, overlapped, got, static_cast<DWORD>(timeout.count())))
+        return 0;
     }
+    return got;
   }
 
-  bool WriteLine(std::string_view text) override {
-    std::string data(text);
-    data += '\n';
+  bool WriteAll(std::string_view data) override {
     Event event;
     OVERLAPPED overlapped{};
     overlapped.hEvent = event.get();
@@ -114,7 +96,6 @@ class PipeStream final : public LocalStream {
  private:
   HANDLE pipe_;
   bool server_;
-  std::string pending_;
 };
 
 class PipeServer final : public LocalServer {
