@@ -213,3 +213,24 @@ TEST(ExternalSerialLine, ProbesAndExchangesOnANamedPort) {
 
 }  // namespace
 }  // namespace meridox::link
+
+namespace meridox::link {
+namespace {
+
+TEST_F(SerialLinkTest, VanishedPortClosesTheLink) {
+  if (!Start(115200, 115200))
+    GTEST_SKIP() << "no pty here";
+  ASSERT_TRUE(link->Open());
+  const std::string path = link->ConnParams.PortName;
+  sim.reset();  // the far end goes away, and with it the device
+  EXPECT_FALSE(Status(100, 3));
+  EXPECT_EQ(log.Count("WriteDataCOM Error,"), platform::PortExists(path) ? 3 : 1);
+  if (!platform::PortExists(path)) {
+    EXPECT_FALSE(link->Active());
+    EXPECT_EQ(link->ErrCode(), 0);  // closing cleared it; the text stays
+    EXPECT_FALSE(link->ErrMsg().empty());
+  }
+}
+
+}  // namespace
+}  // namespace meridox::link
