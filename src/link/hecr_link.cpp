@@ -118,8 +118,10 @@ void THecrLink::OpenTransport() {
   const TConnParams& p = ConnParams;
   // A loopback target needs no network, so a machine without one can still reach a
   // register or simulator on itself.
-  const auto network_ok = [&p] {
-    return platform::IsLoopbackHost(p.Host) || platform::NetworkAvailable();
+  const auto network_ok = [this, &p] {
+    if (platform::IsLoopbackHost(p.Host))
+      return true;
+    return FNetworkCheck ? FNetworkCheck() : platform::NetworkAvailable();
   };
   switch (p.Mode) {
     case TConnMode::cmTCPClient: {

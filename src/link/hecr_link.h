@@ -200,6 +200,9 @@ class THecrLink {
   const THecrLinkError& OnError() const { return FOnError; }
   void SetOnError(THecrLinkError handler) { FOnError = std::move(handler); }
   void SetMessagePump(TMessagePump pump) { FMessagePump = std::move(pump); }
+  // Whether the machine has a network (the platform's check unless replaced, e.g. by a
+  // test); loopback targets never need one.
+  void SetNetworkCheck(std::function<bool()> check) { FNetworkCheck = std::move(check); }
 
   // Polls made by all waits since construction (for tests and diagnostics).
   std::uint64_t PollCount() const { return FPolls.load(); }
@@ -260,6 +263,7 @@ class THecrLink {
   std::string FErrMsg;
   std::string FLogfileName;
   TMessagePump FMessagePump;
+  std::function<bool()> FNetworkCheck;
   // Where the UDP writes go; an answer's sender replaces it for the rest of an exchange.
   std::string FUdpHost;
   std::uint16_t FUdpPort = 0;

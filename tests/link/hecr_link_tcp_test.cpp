@@ -261,3 +261,44 @@ TEST_F(TcpLinkTest, LateAnswerIsNotTakenForTheNextOne) {
 
 }  // namespace
 }  // namespace meridox::link
+
+namespace meridox::link {
+namespace {
+
+// Without a network only a register on this machine can be reached; the check comes
+// before any connection attempt, so no traffic leaves for the other hosts.
+struct NetworkCase {
+  const char* name;
+  TConnMode mode;
+  std::string host;
+  bool active;
+  std::int32_t code;
+};
+
+class NoNetworkTest : public TcpLinkTest, public ::testing::WithParamInterface<NetworkCase> {};
+
+TEST_P(NoNetworkTest, OnlyLoopbackTargetsOpen) {
+  const NetworkCase& c = GetParam();
+  link.SetNetworkCheck([] { return false; });
+  link.ConnParams.Mode = c.mode;
+  link.ConnParams.Host = c.host;
+  EXPECT_EQ(link.Open(), c.active);
+  EXPECT_EQ(link.ErrCode(), c.code);
+  if (c.code == 11) {
+    EXPECT_EQ(link.ErrMsg(), "Lost Connection");
+    EXPECT_EQ(log.Count("ERROR ID:11,Lost Connection"), 1);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, NoNetworkTest,
+    ::testing::Values(NetworkCase{"tcp_loopback", TConnMode::cmTCPClient, "127.0.0.1", true, 0},
+                      NetworkCase{"tcp_localhost", TConnMode::cmTCPClient, "localhost", true, 0},
+                      NetworkCase{"tcp_remote", TConnMode::cmTCPClient, "ecr.invalid", false, 11},
+                      NetworkCase{"udp_loopback", TConnMode::cmUDP, "127.0.0.1", true, 0},
+                      NetworkCase{"udp_remote", TConnMode::cmUDP, "ecr.invalid", false, 11},
+                      NetworkCase{"supplied_socket", TConnMode::cmTCP, "ecr.invalid", true, 0}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+}  // namespace
+}  // namespace meridox::link
