@@ -44,9 +44,11 @@ struct IniSettings {
   bool operator==(const IniSettings&) const = default;
 };
 
-// What a string value written as it is reads back as: the reader trims blanks and one pair
-// of matching quotes, and the writer does not quote, so " a " comes back as "a".
+// What a string value written as it is reads back as: the writer drops line breaks (a lone
+// CR can stand inside a line that was read) and does not quote, the reader trims blanks and
+// one pair of matching quotes, so " a " comes back as "a".
 inline std::string ReadBack(std::string v) {
+  std::erase_if(v, [](char c) { return c == '\r' || c == '\n'; });
   const auto blank = [](char c) { return c == ' ' || c == '\t'; };
   while (!v.empty() && blank(v.front())) {
     v.erase(v.begin());
@@ -96,9 +98,20 @@ inline std::string CheckSettingsRoundTrip(std::string_view bytes) {
        {&read.host, &read.inEncoding, &read.outEncoding, &read.source, &read.answer}) {
     *v = ReadBack(*v);
   }
-  if (IniSettingsOf(second) != read) {
-    return "settings changed by writing them back (host " + read.host + " -> " + second.Host() +
-           ")";
+  if (const IniSettings again = IniSettingsOf(second); again != read) {
+    const auto n = [](std::int32_t a, std::int32_t b) {
+      return std::to_string(a) + (a == b ? "" : "->" + std::to_string(b)) + " ";
+    };
+    const auto t = [](const std::string& a, const std::string& b) {
+      return a + (a == b ? "" : "->" + b) + " ";
+    };
+    return "settings changed by writing them back: " + n(read.connKind, again.connKind) +
+           n(read.port, again.port) + n(read.lastClerk, again.lastClerk) +
+           n(read.lastPassword, again.lastPassword) + n(read.decimalType, again.decimalType) +
+           t(read.host, again.host) + t(read.inEncoding, again.inEncoding) +
+           t(read.outEncoding, again.outEncoding) + t(read.source, again.source) +
+           t(read.answer, again.answer) + n(read.clearFiles, again.clearFiles) +
+           n(read.boot, again.boot);
   }
   for (int id = 0; id <= 2; ++id) {
     if (first.GetPassWord(id) != second.GetPassWord(id)) {
