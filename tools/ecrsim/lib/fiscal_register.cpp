@@ -103,7 +103,7 @@ Reply FiscalRegister::Logout() {
 }
 
 void FiscalRegister::OpenReceipt() {
-  receipt_.emplace();
+  receipt_ = Receipt{};  // clang cannot see the nested type's default constructor for emplace()
   ++receipt_number_;
   for (const std::string& line : settings_.header) {
     roll_.Print(CenterLine(line));
