@@ -820,10 +820,13 @@ bool GetEcrProperties(THecrLink& Link, TEcrProperties& Properties) {
   if (!status)
     return false;
   Properties.Status = static_cast<std::int32_t>(*status);
-  const auto port = number(2);
-  if (!port)
+  // The port is an unsigned 16-bit number: read as a signed field, ports above 32767
+  // would come out as some other port.
+  if (!fits(2))
     return false;
-  Properties.port = static_cast<std::int32_t>(std::abs(*port));
+  Properties.port = (payload[static_cast<std::size_t>(position)] << 8) |
+                    payload[static_cast<std::size_t>(position) + 1];
+  position += 2;
   const auto machine_type = number(1);
   if (!machine_type)
     return false;

@@ -130,6 +130,20 @@ INSTANTIATE_TEST_SUITE_P(
                                        return b;
                                      }(),
                                      true, Full()},
+                      // A TCP port above 32767 is a port, not a negative number.
+                      PropertiesCase{"port_above_32767",
+                                     [] {
+                                       Bytes b = kFull;
+                                       b[23] = 0x89;
+                                       b[24] = 0x21;
+                                       return b;
+                                     }(),
+                                     true,
+                                     [] {
+                                       TEcrProperties p = Full();
+                                       p.port = 35105;
+                                       return p;
+                                     }()},
                       PropertiesCase{"short_19_bytes", FirstBytes(19), false, Cleared()},
                       PropertiesCase{"short_20_bytes", FirstBytes(20), false, ThroughPassword()},
                       PropertiesCase{"short_25_bytes", FirstBytes(25), false, ThroughPort()}),
