@@ -38,6 +38,16 @@ class Fields {
   codec::TccEncode codec_;
 };
 
+// A request's letter byte for the journal: as it is when printable ASCII, else in hex, so
+// that the journal's texts stay UTF-8 whatever the byte.
+std::string LetterText(std::uint8_t byte) {
+  if (byte >= 0x20 && byte < 0x7F) {
+    return std::string(1, static_cast<char>(byte));
+  }
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  return std::string("0x") + kDigits[byte >> 4] + kDigits[byte & 0x0F];
+}
+
 Reply ShortPayload(std::size_t need, std::size_t got) {
   return Reply::Refuse(refusal::kBadData, "payload of " + std::to_string(got) +
                                               " bytes, expected " + std::to_string(need));
@@ -82,8 +92,7 @@ Reply Sale(FiscalRegister& reg, const Fields& f) {
       }
       return reg.Payment(static_cast<int>(f.Number(2, 1)), f.Number(3, 5), f.Text(8, 16));
     default:
-      return Reply::Refuse(refusal::kBadData,
-                           "sale type '" + std::string(1, static_cast<char>(f.Byte(1))) + "'");
+      return Reply::Refuse(refusal::kBadData, "sale type '" + LetterText(f.Byte(1)) + "'");
   }
 }
 
@@ -205,8 +214,7 @@ std::string RequestName(std::uint32_t command_id, std::span<const std::uint8_t> 
     case 10011:
       return "free text";
     case 10012: {
-      const char letter = payload.empty() ? '?' : static_cast<char>(payload[0]);
-      return std::string("general '") + letter + "'";
+      return "general '" + (payload.empty() ? std::string("?") : LetterText(payload[0])) + "'";
     }
     case 10013:
       return "tail message";
