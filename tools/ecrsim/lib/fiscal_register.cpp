@@ -3,6 +3,7 @@
 #include "fiscal_register.h"
 
 #include <cstdio>
+#include <limits>
 
 #include "codec/greek.h"
 
@@ -137,6 +138,11 @@ Reply FiscalRegister::Item(const ItemLine& line) {
   }
   if (line.price <= 0) {
     return Reply::Refuse(refusal::kZeroPrice, "item refused: price");
+  }
+  // Five-byte quantity and price fields can hold values whose product overflows; half the
+  // range leaves room for the rounding and the receipt's total.
+  if (line.quantity > std::numeric_limits<std::int64_t>::max() / 2 / line.price) {
+    return Reply::Refuse(refusal::kBadData, "item refused: amount out of range");
   }
   const std::int64_t amount = RoundDiv(line.quantity * line.price, 1000);
   const std::int64_t signed_amount = line.refund ? -amount : amount;
