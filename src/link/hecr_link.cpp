@@ -21,8 +21,11 @@ namespace {
 constexpr std::uint32_t kStatusQueryCommand = 0xE000;
 constexpr std::chrono::milliseconds kNetworkPollWait{10};
 constexpr std::chrono::milliseconds kPause{2};
-// The serial wait blocks on the port this long at a time instead of spinning.
+// The serial wait blocks on the port this long at a time instead of spinning. With a
+// message pump to run between waits (a window thread) the slices stay short; without one
+// a longer slice costs no latency (the wait ends when bytes arrive) and far less CPU.
 constexpr std::chrono::milliseconds kSerialPollWait{2};
+constexpr std::chrono::milliseconds kSerialPollWaitNoPump{10};
 constexpr std::chrono::milliseconds kConnectTimeOut{1000};
 
 std::string ExceptionText(const std::exception& e) {
@@ -372,8 +375,8 @@ bool THecrLink::WriteDataCOM(const TWriteArgs& args) {
       auto last = FClock.Monotonic();
       for (;;) {
         ++FPolls;
-        const std::size_t waiting =
-            FComPort->WaitReadable(kSerialPollWait) ? FComPort->BytesWaiting() : 0;
+        const auto slice = FMessagePump ? kSerialPollWait : kSerialPollWaitNoPump;
+        const std::size_t waiting = FComPort->WaitReadable(slice) ? FComPort->BytesWaiting() : 0;
         if (waiting > 0) {
           chunk.resize(waiting);
           chunk.resize(FComPort->Read(chunk));
