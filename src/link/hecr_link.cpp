@@ -406,6 +406,21 @@ bool THecrLink::WriteDataCOM(const TWriteArgs& args) {
   return false;
 }
 
+THecrLink::TPoll THecrLink::PollForAnswer(std::int32_t time_out, std::int32_t step,
+                                          const std::function<TPoll()>& poll_once) {
+  std::int32_t counter = 0;
+  do {
+    ++FPolls;
+    const TPoll outcome = poll_once();
+    if (outcome != TPoll::Nothing)
+      return outcome;
+    FClock.SleepFor(kPause);
+    PumpMessages();
+    counter += step;
+  } while (counter < time_out);
+  return TPoll::Nothing;
+}
+
 bool THecrLink::WriteDataUDP(const TWriteArgs& args) {
   const bool report = args.Sended && args.Waited;
   try {
@@ -425,24 +440,21 @@ bool THecrLink::WriteDataUDP(const TWriteArgs& args) {
           FUdpClient->SendTo(frame, FUdpHost, FUdpPort);
         if (!args.Waited)
           return true;
-        std::int32_t counter = 0;
-        do {
-          ++FPolls;
-          if (FUdpClient->WaitReadable(kNetworkPollWait)) {
-            std::fill(std::begin(datagram), std::end(datagram), 0);
-            platform::UdpEndpoint sender;
-            const std::size_t n = FUdpClient->ReceiveFrom(datagram, sender);
-            if (n > 0) {
-              FUdpHost = sender.host;
-              FUdpPort = sender.port;
-              if (ReceiveData(std::span<const std::uint8_t>(datagram, n)))
-                return true;
-            }
-          }
-          FClock.SleepFor(kPause);
-          PumpMessages();
-          counter += 10;
-        } while (counter < args.TimeOut);
+        const TPoll outcome = PollForAnswer(args.TimeOut, 10, [&] {
+          if (!FUdpClient->WaitReadable(kNetworkPollWait))
+            return TPoll::Nothing;
+          std::fill(std::begin(datagram), std::end(datagram), 0);
+          platform::UdpEndpoint sender;
+          const std::size_t n = FUdpClient->ReceiveFrom(datagram, sender);
+          if (n == 0)
+            return TPoll::Nothing;
+          FUdpHost = sender.host;
+          FUdpPort = sender.port;
+          return ReceiveData(std::span<const std::uint8_t>(datagram, n)) ? TPoll::Answered
+                                                                         : TPoll::Nothing;
+        });
+        if (outcome == TPoll::Answered)
+          return true;
       } catch (const std::exception& e) {
         if (report)
           DoError(-1, ExceptionText(e));
@@ -474,18 +486,14 @@ bool THecrLink::WriteDataTCPClient(const TWriteArgs& args) {
           FTCPClient->Write(frame);
         if (!args.Waited)
           return true;
-        std::int32_t counter = 0;
-        do {
-          ++FPolls;
-          if (FTCPClient->WaitReadable(kNetworkPollWait)) {
-            const std::vector<std::uint8_t> bytes = FTCPClient->ReadAvailable();
-            if (!bytes.empty() && ReceiveData(bytes))
-              return true;
-          }
-          FClock.SleepFor(kPause);
-          PumpMessages();
-          counter += 10;
-        } while (counter < args.TimeOut);
+        const TPoll outcome = PollForAnswer(args.TimeOut, 10, [&] {
+          if (!FTCPClient->WaitReadable(kNetworkPollWait))
+            return TPoll::Nothing;
+          const std::vector<std::uint8_t> bytes = FTCPClient->ReadAvailable();
+          return !bytes.empty() && ReceiveData(bytes) ? TPoll::Answered : TPoll::Nothing;
+        });
+        if (outcome == TPoll::Answered)
+          return true;
       } catch (const std::exception& e) {
         if (report)
           DoError(-1, msg::ErrorText(msg::sSendData) + ExceptionText(e));
@@ -528,28 +536,25 @@ bool THecrLink::WriteDataTCP(const TWriteArgs& args) {
       if (wait) {
         if (!args.Waited)
           return true;
-        std::int32_t counter = 0;
-        do {
-          ++FPolls;
-          {
-            const std::shared_ptr<TLinkSocket> socket = ConnParams.Socket.lock();
-            if (!IsSocketAlive(socket)) {
-              Close();
-              return false;
-            }
-            const int waiting = socket->ReceiveLength();
-            if (waiting > 0) {
-              chunk.resize(static_cast<std::size_t>(waiting));
-              const int n = socket->ReceiveBuf(chunk);
-              chunk.resize(static_cast<std::size_t>(std::clamp(n, 0, waiting)));
-              if (!chunk.empty() && ReceiveData(chunk))
-                return true;
-            }
-          }
-          FClock.SleepFor(kPause);
-          PumpMessages();
-          counter += 2;
-        } while (counter < args.TimeOut);
+        const TPoll outcome = PollForAnswer(args.TimeOut, 2, [&] {
+          // Held only while in use, so the owner's release takes effect between polls.
+          const std::shared_ptr<TLinkSocket> socket = ConnParams.Socket.lock();
+          if (!IsSocketAlive(socket))
+            return TPoll::GiveUp;
+          const int waiting = socket->ReceiveLength();
+          if (waiting <= 0)
+            return TPoll::Nothing;
+          chunk.resize(static_cast<std::size_t>(waiting));
+          const int n = socket->ReceiveBuf(chunk);
+          chunk.resize(static_cast<std::size_t>(std::clamp(n, 0, waiting)));
+          return !chunk.empty() && ReceiveData(chunk) ? TPoll::Answered : TPoll::Nothing;
+        });
+        if (outcome == TPoll::Answered)
+          return true;
+        if (outcome == TPoll::GiveUp) {
+          Close();
+          return false;
+        }
       }
       if (!NextAttempt(attempts, args, report))
         return false;

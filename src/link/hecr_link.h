@@ -237,6 +237,14 @@ class THecrLink {
   void Log(const std::string& text, TLogLevel level);
   // Counts one failed attempt; false (after 50004) when it was the last.
   bool NextAttempt(int& attempts, const TWriteArgs& args, bool report);
+  // One poll of a network transport: the answer came, nothing yet, or the transport is
+  // gone and the exchange must end.
+  enum class TPoll { Answered, Nothing, GiveUp };
+  // The network wait of one attempt: polls, pauses and pumps messages until an answer or
+  // a give-up, or until `time_out` ms counted as `step` ms per poll have passed (the
+  // count runs on whatever the poll itself took). Nothing on time-out.
+  TPoll PollForAnswer(std::int32_t time_out, std::int32_t step,
+                      const std::function<TPoll()>& poll_once);
 
   TLogger* FLogger;
   platform::Clock& FClock;
