@@ -2,12 +2,12 @@
 // simulator over loopback TCP, driven and observed from outside.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <thread>
 
 #include "app/cli/control.h"
 #include "child_process.h"
 #include "config/ini_config.h"
+#include "platform/atomic_file.h"
 #include "platform/utf8_path.h"
 #include "simulator.h"
 #include "temp_dir.h"
@@ -66,13 +66,9 @@ class BridgeProcess : public ::testing::Test {
     return child;
   }
 
+  // The file appears whole, as a POS should write it.
   void DropFile(const std::string& name, const std::string& text) {
-    const fs::path temporary = watched() / (name + ".part");
-    {
-      std::ofstream stream(temporary, std::ios::binary);
-      stream << text;
-    }
-    fs::rename(temporary, watched() / name);
+    ASSERT_FALSE(platform::WriteFileAtomically(watched() / name, text));
   }
 
   std::vector<fs::path> AnswerFiles() const {

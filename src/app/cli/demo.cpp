@@ -2,14 +2,14 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <ostream>
-#include <sstream>
 #include <system_error>
 #include <thread>
 
 #include "config/ini_config.h"
+#include "jobs/command_file.h"
 #include "jobs/text_encoding.h"
+#include "platform/atomic_file.h"
 #include "platform/stop_request.h"
 #include "platform/utf8_path.h"
 #include "simulator.h"
@@ -52,27 +52,6 @@ fs::path MakeDemoFolder() {
   fs::path folder = fs::temp_directory_path() / ("meridox-demo-" + std::to_string(stamp));
   fs::create_directories(folder / "in");
   return folder;
-}
-
-bool WriteBytes(const fs::path& file, const std::string& bytes) {
-  const fs::path temporary = fs::path(file).replace_extension(".tmp");
-  {
-    std::ofstream stream(temporary, std::ios::binary);
-    stream << bytes;
-    if (!stream)
-      return false;
-  }
-  // The POS's file appears whole: the bridge must never see half a command file.
-  std::error_code error;
-  fs::rename(temporary, file, error);
-  return !error;
-}
-
-std::string ReadBytes(const fs::path& file) {
-  std::ifstream stream(file, std::ios::binary);
-  std::ostringstream text;
-  text << stream.rdbuf();
-  return text.str();
 }
 
 std::vector<fs::path> AnswerFiles(const fs::path& root) {
@@ -133,7 +112,8 @@ int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& err) {
   const auto deadline = std::chrono::steady_clock::now() + options.answer_wait;
   size_t dropped = 0;
   for (const SampleFile& sample : kSamples) {
-    if (!WriteBytes(watched / sample.name, kFileEncoding.Encode(sample.text))) {
+    // The POS's file appears whole: the bridge must never see half a command file.
+    if (platform::WriteFileAtomically(watched / sample.name, kFileEncoding.Encode(sample.text))) {
       err << "demo: cannot write " << sample.name << '\n';
       return 1;
     }
@@ -147,8 +127,12 @@ int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& err) {
   const auto found = AnswerFiles(answers);
   out << "\n--- answer files ---\n";
   for (const fs::path& file : found) {
-    out << "[" << file.filename().string() << "]\n" << kFileEncoding.Decode(ReadBytes(file));
-    out << "\n";
+    out << "[" << file.filename().string() << "]\n";
+    try {
+      out << kFileEncoding.Decode(jobs::ReadFileBytes(platform::Utf8FromPath(file))) << "\n";
+    } catch (const std::exception& e) {
+      out << e.what() << "\n";
+    }
   }
   out << "--- paper roll ---\n" << simulator.Paper().Text() << "--- end ---\n";
 
